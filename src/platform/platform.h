@@ -1,0 +1,182 @@
+// The one interface between Drape and the operating system.
+//
+// Everything above src/platform talks to the OS only through `Platform`. Each backend
+// (posix now, win32 later) implements it once; tests drive whole runs through an in-memory
+// fake. No OS type appears here: paths and texts are UTF-8 `std::string`, registry data is
+// the raw byte form that Windows stores (strings as UTF-16LE), ticks are 32-bit milliseconds.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace drape::platform {
+
+// One display as the OS reports it, in desktop coordinates (primary at (0, 0)).
+struct Monitor {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t depth = 0;
+    bool operator==(const Monitor&) const = default;
+};
+
+// Broken-down local time, to the second.
+struct LocalTime {
+    int year = 0;
+    int month = 0;  // 1..12
+    int day = 0;    // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int weekday = 0;  // 0 = Sunday
+};
+
+// Registry roots and value types carry their Windows numbers so that stored values and
+// status codes mean the same on every backend.
+inline constexpr uint32_t kHkeyCurrentUser = 0x80000001u;
+
+enum class RegType : uint32_t {
+    None = 0,
+    Sz = 1,
+    ExpandSz = 2,
+    Binary = 3,
+    Dword = 4,
+    DwordBigEndian = 5,
+    Link = 6,
+    MultiSz = 7,
+    Qword = 11,
+};
+
+struct RegValue {
+    RegType type = RegType::None;
+    std::vector<uint8_t> data;  // exactly as Windows stores it
+};
+
+// Status codes of the raw registry calls, Windows numbering.
+inline constexpr int kRegSuccess = 0;
+inline constexpr int kRegFileNotFound = 2;
+inline constexpr int kRegAccessDenied = 5;
+inline constexpr int kRegInvalidData = 13;
+inline constexpr int kRegMoreData = 234;
+
+// Flags of the wallpaper set call (SystemParametersInfo).
+inline constexpr uint32_t kSpifUpdateIniFile = 1;
+inline constexpr uint32_t kSpifSendWinIniChange = 2;
+
+// Message box flags.
+inline constexpr uint32_t kMbOk = 0;
+inline constexpr uint32_t kMbIconError = 0x10;
+
+// What the event wait of the program window delivered.
+enum class EventKind {
+    None,       // the time-out ran out
+    Terminate,  // one delivery of the inter-instance terminate broadcast
+    Control,    // a control of the settings window acted (see `controlId`)
+    Close,      // the window is asked to close
+    Other,      // anything else the window saw (painting, mouse movement)
+};
+
+struct Event {
+    EventKind kind = EventKind::None;
+    int controlId = 0;
+};
+
+// A file being written. The file appears under its name only when `close` succeeds; a file
+// that fails or is dropped without closing leaves whatever was there before untouched.
+class OutputFile {
+  public:
+    virtual ~OutputFile() = default;
+    // False on a short write; later writes then fail too.
+    virtual bool write(const void* data, size_t size) = 0;
+    // Flushes, closes and puts the file in place; false when anything failed on the way.
+    virtual bool close() = 0;
+};
+
+class Platform {
+  public:
+    virtual ~Platform() = default;
+
+    // --- Displays -----------------------------------------------------------------------
+    // Attached monitors, primary first. May be empty when no display can be enumerated.
+    virtual std::vector<Monitor> enumerateMonitors() = 0;
+
+    // --- Machine facts ------------------------------------------------------------------
+    virtual std::string hostName() = 0;
+    // IPv4 addresses of the host in enumeration order, loopback left out, each in network
+    // byte order as it lies in memory (first octet in the lowest byte).
+    virtual std::vector<uint32_t> ipv4Addresses() = 0;
+    virtual std::string userName() = 0;
+    virtual LocalTime localTime() = 0;
+    virtual int osVersionCode() = 0;
+
+    // Folders, each a full path ending in the platform's separator; empty when unknown.
+    virtual std::string programFolder() = 0;
+    virtual std::string currentFolder() = 0;
+    virtual std::string tempFolder() = 0;
+
+    // --- Files --------------------------------------------------------------------------
+    // Size in bytes; negative for a missing file or a folder.
+    virtual int64_t fileSize(const std::string& path) = 0;
+    // Reads a whole regular file; nullopt when it cannot be opened or read in one piece, or is
+    // larger than `maxBytes`.
+    virtual std::optional<std::string> readFile(const std::string& path, size_t maxBytes) = 0;
+    // Starts writing a new file that replaces `path`; nullptr when it cannot be created.
+    virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;
+    virtual bool copyFile(const std::string& from, const std::string& to) = 0;
+    virtual bool deleteFile(const std::string& path) = 0;
+    // Names (not paths) of the regular files directly inside `folder`, in the OS's order.
+    virtual std::vector<std::string> listFiles(const std::string& folder) = 0;
+
+    // --- Registry (HKEY_CURRENT_USER only on posix) -------------------------------------
+    // Each call opens and closes the key itself. Results are Windows status codes.
+    virtual int regOpenKey(uint32_t root, const std::string& keyPath) = 0;
+    // `maxBytes` is the caller's buffer: a larger value fails with kRegMoreData.
+    virtual int regQueryValue(uint32_t root, const std::string& keyPath, const std::string& name,
+                              size_t maxBytes, RegValue& out) = 0;
+    virtual int regCreateKey(uint32_t root, const std::string& keyPath) = 0;
+    virtual int regSetValue(uint32_t root, const std::string& keyPath, const std::string& name,
+                            const RegValue& value) = 0;
+    virtual int regDeleteValue(uint32_t root, const std::string& keyPath,
+                               const std::string& name) = 0;
+
+    // --- Wallpaper ----------------------------------------------------------------------
+    // SPI_SETDESKWALLPAPER with the given flags; true when the OS accepted it.
+    virtual bool setWallpaper(const std::string& path, uint32_t flags) = 0;
+    // SPI_GETDESKWALLPAPER: the path the desktop shows, empty when none.
+    virtual std::string wallpaper() = 0;
+
+    // --- Time ---------------------------------------------------------------------------
+    virtual uint32_t tickCount() = 0;
+    virtual void sleepMs(uint32_t ms) = 0;
+    // Tick of the user's last keyboard or mouse input.
+    virtual uint32_t lastInputTick() = 0;
+
+    // --- User interface and instances ---------------------------------------------------
+    // Modal box with one OK button; returns when it is dismissed.
+    virtual void messageBox(const std::string& caption, const std::string& text,
+                            uint32_t flags) = 0;
+    // Opens the program's invisible window, through which the instance receives the
+    // terminate broadcast and window events; false when it cannot be opened.
+    virtual bool openProgramWindow(const std::string& title) = 0;
+    virtual void closeProgramWindow() = 0;
+    // Posts the terminate message to every instance's windows, this one's included.
+    virtual void broadcastTerminate() = 0;
+    // Waits for the next window event, at most `timeoutMs`.
+    virtual Event waitEvent(uint32_t timeoutMs) = 0;
+
+    // Character that separates folders in paths built by the program.
+    virtual char pathSeparator() const = 0;
+};
+
+// The platform the program runs on. Set once by main (or by a test) before anything else.
+Platform& current();
+void setCurrent(Platform* platform);
+
+// Creates the backend for the OS this binary was built for.
+std::unique_ptr<Platform> createNative();
+
+}  // namespace drape::platform

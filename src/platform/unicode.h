@@ -1,0 +1,17 @@
+// UTF-8 inside the program, UTF-16 where Windows data formats want it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace drape::platform {
+
+// Converts UTF-8 to UTF-16 code units. Invalid bytes become U+FFFD, never a failure.
+std::u16string utf8ToUtf16(std::string_view text);
+// Converts UTF-16 to UTF-8. Unpaired surrogates become U+FFFD.
+std::string utf16ToUtf8(std::u16string_view text);
+// Number of characters (code points) in UTF-8 text; an invalid byte counts as one.
+size_t countCharacters(std::string_view text);
+
+}  // namespace drape::platform
