@@ -1,0 +1,190 @@
+// [X] messageBox: caption and text on stderr (CR LF becomes LF); returns at once
+// [X] Program window: a datagram socket <runtime folder>/instance-<pid>-<n>.sock, so that
+//     several windows of one process (tests) do not share a name
+// [X] broadcastTerminate: a "T" datagram to every instance-*.sock, this one's included;
+//     sockets of dead processes (ECONNREFUSED) are removed
+// [X] waitEvent: poll(2) with the time-out; each terminate datagram arrives as two Terminate
+//     events, because on Windows every instance owns two top-level windows and so counts
+//     each broadcast twice, and the program's "more than 2" rule depends on that count
+// [ ] Graphical message box and settings-window events (Control, Close) on X11
+#include <dirent.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/posix/posix_platform.h"
+
+namespace drape::platform::posix {
+
+namespace {
+
+constexpr std::string_view kSocketPrefix = "instance-";
+constexpr std::string_view kSocketSuffix = ".sock";
+constexpr char kTerminateMessage = 'T';
+constexpr int kDeliveriesPerBroadcast = 2;
+
+// Numbers the windows this process opens.
+int gWindowSerial = 0;
+
+bool socketAddress(const std::string& path, sockaddr_un& address) {
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        return false;
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+uint64_t monotonicMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000u +
+           static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+}
+
+std::string replaceCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+void PosixPlatform::messageBox(const std::string& caption, const std::string& text,
+                               uint32_t flags) {
+    static_cast<void>(flags);
+    const std::string box = caption + "\n" + replaceCrLf(text) + "\n";
+    std::fwrite(box.data(), 1, box.size(), stderr);
+}
+
+bool PosixPlatform::openProgramWindow(const std::string& title) {
+    static_cast<void>(title);
+    if (windowSocket_ >= 0) {
+        return true;
+    }
+    const std::string folder = runtimeFolderOrReport();
+    if (folder.empty()) {
+        return false;
+    }
+    const std::string path = folder + std::string(kSocketPrefix) + std::to_string(getpid()) + "-" +
+                             std::to_string(++gWindowSerial) + std::string(kSocketSuffix);
+    sockaddr_un address{};
+    if (!socketAddress(path, address)) {
+        report("runtime folder path too long for a socket: " + path);
+        return false;
+    }
+    const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    // Left behind by an earlier process that had this pid and did not close its window.
+    unlink(path.c_str());
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return false;
+    }
+    windowSocket_ = fd;
+    windowSocketPath_ = path;
+    pendingTerminates_ = 0;
+    return true;
+}
+
+void PosixPlatform::closeProgramWindow() {
+    if (windowSocket_ < 0) {
+        return;
+    }
+    close(windowSocket_);
+    unlink(windowSocketPath_.c_str());
+    windowSocket_ = -1;
+    windowSocketPath_.clear();
+    pendingTerminates_ = 0;
+}
+
+void PosixPlatform::broadcastTerminate() {
+    const std::string folder = runtimeFolderOrReport();
+    if (folder.empty()) {
+        return;
+    }
+    std::vector<std::string> paths;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            const std::string_view name = entry->d_name;
+            if (name.starts_with(kSocketPrefix) && name.ends_with(kSocketSuffix)) {
+                paths.push_back(folder + entry->d_name);
+            }
+        }
+        closedir(dir);
+    }
+    const int sender = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (sender < 0) {
+        return;
+    }
+    for (const std::string& path : paths) {
+        sockaddr_un address{};
+        if (!socketAddress(path, address)) {
+            continue;
+        }
+        const ssize_t sent = sendto(sender, &kTerminateMessage, 1, MSG_NOSIGNAL,
+                                    reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        // Nobody listens on the name any more: its process ended without closing the window.
+        // A full queue (EAGAIN) belongs to a live but busy instance and is left alone.
+        if (sent < 0 && errno == ECONNREFUSED) {
+            unlink(path.c_str());
+        }
+    }
+    close(sender);
+}
+
+Event PosixPlatform::waitEvent(uint32_t timeoutMs) {
+    if (windowSocket_ < 0) {
+        sleepMs(timeoutMs);
+        return {};
+    }
+    if (pendingTerminates_ > 0) {
+        --pendingTerminates_;
+        return {EventKind::Terminate};
+    }
+    const uint64_t deadline = monotonicMs() + timeoutMs;
+    while (true) {
+        char message[64];
+        const ssize_t got = recv(windowSocket_, message, sizeof message, 0);
+        if (got == 1 && message[0] == kTerminateMessage) {
+            pendingTerminates_ = kDeliveriesPerBroadcast - 1;
+            return {EventKind::Terminate};
+        }
+        if (got >= 0) {
+            return {EventKind::Other};
+        }
+        const uint64_t now = monotonicMs();
+        if (now >= deadline) {
+            return {};
+        }
+        const uint64_t left = deadline - now;
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            sleepMs(static_cast<uint32_t>(left));
+            return {};
+        }
+        pollfd watch{windowSocket_, POLLIN, 0};
+        const int ready = poll(&watch, 1, static_cast<int>(std::min<uint64_t>(left, INT_MAX)));
+        if (ready == 0) {
+            return {};
+        }
+    }
+}
+
+}  // namespace drape::platform::posix

@@ -1,0 +1,93 @@
+// The posix (Linux) backend of `Platform`. The members are implemented one concern per file:
+// posix_monitors.cpp, posix_facts.cpp, posix_files.cpp, posix_registry.cpp,
+// posix_wallpaper.cpp, posix_time.cpp and posix_instances.cpp.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace drape::platform::posix {
+
+struct Hive;
+
+// Receives each problem the backend notices, as one line without "drape: " and newline.
+using Reporter = std::function<void(const std::string& line)>;
+
+class PosixPlatform final : public Platform {
+  public:
+    PosixPlatform();
+    ~PosixPlatform() override;
+    PosixPlatform(const PosixPlatform&) = delete;
+    PosixPlatform& operator=(const PosixPlatform&) = delete;
+
+    // Problems go to stderr as "drape: <line>" unless a test routes them elsewhere.
+    void setReporter(Reporter reporter);
+
+    std::vector<Monitor> enumerateMonitors() override;
+
+    std::string hostName() override;
+    std::vector<uint32_t> ipv4Addresses() override;
+    std::string userName() override;
+    LocalTime localTime() override;
+    int osVersionCode() override;
+    std::string programFolder() override;
+    std::string currentFolder() override;
+    std::string tempFolder() override;
+
+    int64_t fileSize(const std::string& path) override;
+    std::optional<std::string> readFile(const std::string& path, size_t maxBytes) override;
+    std::unique_ptr<OutputFile> createFile(const std::string& path) override;
+    bool copyFile(const std::string& from, const std::string& to) override;
+    bool deleteFile(const std::string& path) override;
+    std::vector<std::string> listFiles(const std::string& folder) override;
+
+    int regOpenKey(uint32_t root, const std::string& keyPath) override;
+    int regQueryValue(uint32_t root, const std::string& keyPath, const std::string& name,
+                      size_t maxBytes, RegValue& out) override;
+    int regCreateKey(uint32_t root, const std::string& keyPath) override;
+    int regSetValue(uint32_t root, const std::string& keyPath, const std::string& name,
+                    const RegValue& value) override;
+    int regDeleteValue(uint32_t root, const std::string& keyPath, const std::string& name) override;
+
+    bool setWallpaper(const std::string& path, uint32_t flags) override;
+    std::string wallpaper() override;
+
+    uint32_t tickCount() override;
+    void sleepMs(uint32_t ms) override;
+    uint32_t lastInputTick() override;
+
+    void messageBox(const std::string& caption, const std::string& text, uint32_t flags) override;
+    bool openProgramWindow(const std::string& title) override;
+    void closeProgramWindow() override;
+    void broadcastTerminate() override;
+    Event waitEvent(uint32_t timeoutMs) override;
+
+    char pathSeparator() const override { return '/'; }
+
+  private:
+    void report(const std::string& line);
+
+    // Registry: the hive as it is on disk (empty when missing or unreadable as a hive), and
+    // the locked read-modify-write through which every change goes.
+    enum class HiveRead { Ok, Corrupt, Failed };
+    HiveRead loadHive(Hive& hive);
+    int changeHive(const std::function<int(Hive&, bool& changed)>& change);
+    std::string runtimeFolderOrReport();
+
+    // Where a future X11 backend draws the picture on the root window. It runs while the file
+    // still exists (the caller may delete it right after setting it).
+    void showOnDesktop(const std::string& path);
+
+    Reporter reporter_;
+    std::string lastMonitorProblem_;  // told once, not at every enumeration
+    bool hiveProblemReported_ = false;
+    bool runtimeProblemReported_ = false;
+
+    int windowSocket_ = -1;
+    std::string windowSocketPath_;
+    int pendingTerminates_ = 0;
+};
+
+}  // namespace drape::platform::posix

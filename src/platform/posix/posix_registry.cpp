@@ -1,0 +1,265 @@
+// [X] HKEY_CURRENT_USER kept in $XDG_CONFIG_HOME/drape/registry.reg (default ~/.config/drape),
+//     in the text format of a registry export (see registry_file.h)
+// [X] Windows status codes: 2 for a missing key or value, 234 when the caller's buffer is too
+//     small, 5 when the hive cannot be read or written, 13 for a name with a line break
+// [X] Changes are atomic (temporary file, fsync, rename) and serialised between processes
+//     with flock on registry.reg.lock, held over the whole read-modify-write
+// [X] A hive that cannot be parsed is reported once, reads as empty, and is moved aside to
+//     registry.reg.bad (then .bad.1, .bad.2 ...) before a new one is written
+// [ ] Other roots: reads find nothing (2) and writes are refused (5)
+// [ ] Key security, volatile keys, change notification
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/posix/posix_files.h"
+#include "platform/posix/posix_platform.h"
+#include "platform/posix/posix_userdirs.h"
+#include "platform/posix/registry_file.h"
+
+namespace drape::platform::posix {
+
+namespace {
+
+constexpr std::string_view kRootName = "HKEY_CURRENT_USER";
+// Far beyond any real hive; a larger file is not one.
+constexpr size_t kMaxHiveBytes = size_t{64} << 20;
+
+// The key's full path in the hive, or nullopt for a path the registry would not accept.
+std::optional<std::string> hivePathOf(const std::string& keyPath) {
+    if (keyPath.empty()) {
+        return std::string(kRootName);
+    }
+    if (keyPath.front() == '\\' || keyPath.back() == '\\' ||
+        keyPath.find("\\\\") != std::string::npos || !isStorableName(keyPath)) {
+        return std::nullopt;
+    }
+    return std::string(kRootName) + "\\" + keyPath;
+}
+
+std::string hiveFile() {
+    const std::string folder = configFolder();
+    return folder.empty() ? std::string() : folder + "registry.reg";
+}
+
+// Exclusive lock on a separate file: the hive itself is replaced by rename, so a lock held
+// on it would stay with the old file.
+class HiveLock {
+  public:
+    explicit HiveLock(const std::string& path)
+        : fd_(open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600)) {
+        while (fd_ >= 0 && flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                close(fd_);
+                fd_ = -1;
+            }
+        }
+    }
+    ~HiveLock() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+    }
+    HiveLock(const HiveLock&) = delete;
+    HiveLock& operator=(const HiveLock&) = delete;
+    bool held() const { return fd_ >= 0; }
+
+  private:
+    int fd_;
+};
+
+// Moves a hive that cannot be parsed out of the way, never replacing an earlier one.
+bool moveAside(const std::string& path) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string target = path + ".bad";
+        if (attempt > 0) {
+            target += '.';
+            target += std::to_string(attempt);
+        }
+        if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+            return true;
+        }
+        if (errno == EEXIST) {
+            continue;
+        }
+        // File systems without RENAME_NOREPLACE; the caller holds the hive lock, so no other
+        // instance of the program races for the name.
+        if (errno == EINVAL || errno == ENOSYS) {
+            if (access(target.c_str(), F_OK) == 0) {
+                continue;
+            }
+            return rename(path.c_str(), target.c_str()) == 0;
+        }
+        return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+PosixPlatform::HiveRead PosixPlatform::loadHive(Hive& hive) {
+    hive = {};
+    const std::string path = hiveFile();
+    if (path.empty()) {
+        return HiveRead::Failed;
+    }
+    int error = 0;
+    const std::optional<std::string> bytes = readWholeFile(path, kMaxHiveBytes, error);
+    // No hive yet, or not even its folder: an empty registry.
+    if (!bytes && (error == ENOENT || error == ENOTDIR)) {
+        return HiveRead::Ok;
+    }
+    if (!bytes && error != EFBIG) {
+        if (!hiveProblemReported_) {
+            hiveProblemReported_ = true;
+            report("cannot read the registry hive " + path + ": " + std::strerror(error));
+        }
+        return HiveRead::Failed;
+    }
+    HiveParseError parseError;
+    std::optional<Hive> parsed;
+    if (bytes) {
+        parsed = parseHive(*bytes, parseError);
+    } else {
+        parseError = {1, "larger than 64 MiB"};
+    }
+    if (!parsed) {
+        if (!hiveProblemReported_) {
+            hiveProblemReported_ = true;
+            report("registry hive " + path + " line " + std::to_string(parseError.line) + ": " +
+                   parseError.message + "; it reads as empty and is moved to " + path +
+                   ".bad before the next change");
+        }
+        return HiveRead::Corrupt;
+    }
+    hive = std::move(*parsed);
+    return HiveRead::Ok;
+}
+
+int PosixPlatform::changeHive(const std::function<int(Hive&, bool& changed)>& change) {
+    const std::string path = hiveFile();
+    if (path.empty() || !makeFolders(folderOf(path), 0700)) {
+        return kRegAccessDenied;
+    }
+    const HiveLock lock(path + ".lock");
+    if (!lock.held()) {
+        return kRegAccessDenied;
+    }
+    Hive hive;
+    const HiveRead state = loadHive(hive);
+    if (state == HiveRead::Failed) {
+        return kRegAccessDenied;
+    }
+    bool changed = false;
+    const int status = change(hive, changed);
+    if (status != kRegSuccess || !changed) {
+        return status;
+    }
+    if (state == HiveRead::Corrupt && !moveAside(path)) {
+        return kRegAccessDenied;
+    }
+    return writeFileAtomically(path, writeHive(hive), 0600) ? kRegSuccess : kRegAccessDenied;
+}
+
+int PosixPlatform::regOpenKey(uint32_t root, const std::string& keyPath) {
+    const std::optional<std::string> path = hivePathOf(keyPath);
+    if (root != kHkeyCurrentUser || !path) {
+        return kRegFileNotFound;
+    }
+    Hive hive;
+    if (loadHive(hive) == HiveRead::Failed) {
+        return kRegAccessDenied;
+    }
+    return hive.hasKey(*path) ? kRegSuccess : kRegFileNotFound;
+}
+
+int PosixPlatform::regQueryValue(uint32_t root, const std::string& keyPath, const std::string& name,
+                                 size_t maxBytes, RegValue& out) {
+    const std::optional<std::string> path = hivePathOf(keyPath);
+    if (root != kHkeyCurrentUser || !path) {
+        return kRegFileNotFound;
+    }
+    Hive hive;
+    if (loadHive(hive) == HiveRead::Failed) {
+        return kRegAccessDenied;
+    }
+    const HiveKey* key = hive.findKey(*path);
+    const HiveValue* value = key == nullptr ? nullptr : key->findValue(name);
+    if (value == nullptr) {
+        return kRegFileNotFound;
+    }
+    // As RegQueryValueExW: the type is told even when the data does not fit.
+    out.type = value->value.type;
+    if (value->value.data.size() > maxBytes) {
+        out.data.clear();
+        return kRegMoreData;
+    }
+    out.data = value->value.data;
+    return kRegSuccess;
+}
+
+int PosixPlatform::regCreateKey(uint32_t root, const std::string& keyPath) {
+    const std::optional<std::string> path = hivePathOf(keyPath);
+    if (root != kHkeyCurrentUser) {
+        return kRegAccessDenied;
+    }
+    if (!path) {
+        return kRegFileNotFound;
+    }
+    return changeHive([&](Hive& hive, bool& changed) {
+        if (!hive.hasKey(*path)) {
+            hive.createKey(*path);
+            changed = true;
+        }
+        return kRegSuccess;
+    });
+}
+
+int PosixPlatform::regSetValue(uint32_t root, const std::string& keyPath, const std::string& name,
+                               const RegValue& value) {
+    const std::optional<std::string> path = hivePathOf(keyPath);
+    if (root != kHkeyCurrentUser) {
+        return kRegAccessDenied;
+    }
+    if (!path) {
+        return kRegFileNotFound;
+    }
+    if (!isStorableName(name)) {
+        return kRegInvalidData;
+    }
+    return changeHive([&](Hive& hive, bool& changed) {
+        if (!hive.hasKey(*path)) {
+            return kRegFileNotFound;
+        }
+        HiveKey& key = hive.createKey(*path);
+        const HiveValue* old = key.findValue(name);
+        changed = old == nullptr || old->value.type != value.type || old->value.data != value.data;
+        key.setValue(name, value);
+        return kRegSuccess;
+    });
+}
+
+int PosixPlatform::regDeleteValue(uint32_t root, const std::string& keyPath,
+                                  const std::string& name) {
+    const std::optional<std::string> path = hivePathOf(keyPath);
+    if (root != kHkeyCurrentUser) {
+        return kRegAccessDenied;
+    }
+    if (!path) {
+        return kRegFileNotFound;
+    }
+    return changeHive([&](Hive& hive, bool& changed) {
+        HiveKey* key = hive.findKey(*path);
+        if (key == nullptr || !key->deleteValue(name)) {
+            return kRegFileNotFound;
+        }
+        changed = true;
+        return kRegSuccess;
+    });
+}
+
+}  // namespace drape::platform::posix
