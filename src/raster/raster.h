@@ -1,0 +1,90 @@
+// Numbered in-memory images, one drawing context, the four drawing modes and BMP writing.
+//
+// Images are addressed by small numbers (1 the canvas, 2 a second full-size image, 3 a
+// captured region, 4..13 button pictures). The program paints from one thread; the tables
+// are process-wide and `resetRaster` returns them to their start state for tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace drape::raster {
+
+// Red bits 0-7, green 8-15, blue 16-23, alpha 24-31; composed by addition.
+using Colour = uint32_t;
+
+constexpr Colour makeColour(uint32_t r, uint32_t g, uint32_t b) {
+    return r + 256u * g + 65536u * b;
+}
+constexpr Colour makeColourAlpha(uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
+    return makeColour(r, g, b) + a * 16777216u;
+}
+constexpr uint32_t redOf(Colour c) {
+    return c & 255u;
+}
+constexpr uint32_t greenOf(Colour c) {
+    return (c >> 8) & 255u;
+}
+constexpr uint32_t blueOf(Colour c) {
+    return (c >> 16) & 255u;
+}
+constexpr uint32_t alphaOf(Colour c) {
+    return (c >> 24) & 255u;
+}
+
+enum class DrawMode { Opaque, TransparentBackground, Xor, Blend };
+enum class ImageFormat { None, Bmp, Icon, Jpeg, Png };
+
+inline constexpr int kMaxImageSide = 32767;
+
+struct RasterImage {
+    int width = 0;
+    int height = 0;
+    int depth = 24;     // 24 (B, G, R) or 32 (B, G, R, A)
+    size_t stride = 0;  // bytes per row, a multiple of 4
+    ImageFormat format = ImageFormat::None;
+    std::vector<uint8_t> pixels;  // top row first
+
+    uint8_t* row(int y) { return pixels.data() + static_cast<size_t>(y) * stride; }
+    const uint8_t* row(int y) const { return pixels.data() + static_cast<size_t>(y) * stride; }
+};
+
+// A handle is the image itself; nullptr stands for "no image".
+using ImageHandle = RasterImage*;
+
+// Bytes per padded row for a width and depth.
+size_t strideFor(int width, int depth);
+
+// --- Images ---------------------------------------------------------------------------
+ImageHandle newImage(int number, int width, int height, int depth, Colour fill);
+void releaseImage(int number);  // -1 releases all
+ImageHandle imageHandle(int number);
+int widthOf(int number);
+int heightOf(int number);
+int duplicateImage(int source, int target);
+int cropImage(int source, int target, int x, int y, int width, int height);
+int writeBmpFile(int number, const std::string& path);
+// Puts an image made elsewhere (a decoder) into a number; returns its handle.
+ImageHandle storeImage(int number, RasterImage image);
+
+// --- Drawing on the open context ------------------------------------------------------
+int openContext(int number);
+void closeContext();
+void setMode(DrawMode mode);
+void setCurrentColour(Colour colour);
+void fillRect(int x, int y, int width, int height, Colour colour);
+void fillRectCurrent(int x, int y, int width, int height);
+void drawLine(int x1, int y1, int x2, int y2, Colour colour);
+void putPixel(int x, int y, Colour colour);
+Colour pixelAt(int x, int y);
+void pasteImage(ImageHandle image, int x, int y);
+int captureRegion(int number, int x, int y, int width, int height);
+// The image at its own size mixed onto the target with a constant alpha 0..255.
+void blendImage(ImageHandle image, int x, int y, int alpha);
+
+// Releases every image and ends any drawing context.
+void resetRaster();
+
+}  // namespace drape::raster
