@@ -1,0 +1,36 @@
+#include "interp/monitor_selection.h"
+
+#include "run/settings.h"
+
+namespace drape {
+
+void SelectMonitor(int32_t index) {
+    const MonitorTable& table = state().monitors;
+    if (index < 0 || index >= table.count) {
+        index = 0;
+    }
+    const MonitorRecord& record = table.records[static_cast<size_t>(index)];
+    MonitorState& m = state().monitor;
+    m.monitorX = record.x - table.bounds.left;
+    m.monitorY = record.y - table.bounds.top;
+    m.monitorWidth = record.width;
+    m.monitorHeight = record.height;
+    // An empty table leaves a zero record; its aspect stays 0 rather than NaN.
+    m.monitorAspect = record.height != 0
+                          ? static_cast<float>(record.width) / static_cast<float>(record.height)
+                          : 0.0f;
+}
+
+void DeriveMonitorRange() {
+    MonitorState& m = state().monitor;
+    const int32_t selection = settings().monitorSelection;
+    if (selection == -1) {
+        m.firstMonitor = 0;
+        m.lastMonitor = state().monitors.count - 1;
+    } else {
+        m.firstMonitor = selection;
+        m.lastMonitor = selection;
+    }
+}
+
+}  // namespace drape

@@ -1,0 +1,85 @@
+#include "interp/wallpaper_output.h"
+
+#include <cstdio>
+
+#include "interp/monitor_selection.h"
+#include "platform/platform.h"
+#include "raster/raster.h"
+#include "run/registry.h"
+#include "run/settings.h"
+
+namespace drape {
+
+namespace {
+
+constexpr int kCanvas = 1;
+constexpr int kOutput = 2;
+constexpr int kGrab = 3;
+
+// Copies each monitor's part of the canvas to where a wallpaper tiled from the primary
+// monitor's corner shows it: monitors left of or above the primary wrap to the far side.
+void composeOutput() {
+    const DesktopRect& bounds = state().monitors.bounds;
+    const int32_t count = state().monitors.count;
+    for (int32_t i = 0; i < count; ++i) {
+        SelectMonitor(i);
+        const MonitorState& m = state().monitor;
+        if (raster::cropImage(kCanvas, kGrab, m.monitorX, m.monitorY, m.monitorWidth,
+                              m.monitorHeight) == 0) {
+            continue;
+        }
+        const int32_t dx = m.monitorX + bounds.left;
+        const int32_t dy = m.monitorY + bounds.top;
+        if (raster::openContext(kOutput) == 0) {
+            raster::releaseImage(kGrab);
+            return;
+        }
+        raster::ImageHandle grab = raster::imageHandle(kGrab);
+        raster::pasteImage(grab, dx, dy);
+        if (dx < 0) {
+            raster::pasteImage(grab, dx + bounds.width, dy);
+        }
+        if (dy < 0) {
+            raster::pasteImage(grab, dx, dy + bounds.height);
+        }
+        if (dx < 0 && dy < 0) {
+            raster::pasteImage(grab, dx + bounds.width, dy + bounds.height);
+        }
+        raster::closeContext();
+        raster::releaseImage(kGrab);
+    }
+}
+
+}  // namespace
+
+void WriteAndInstallWallpaper() {
+    Settings& s = settings();
+    platform::Platform& os = platform::current();
+    const DesktopRect& bounds = state().monitors.bounds;
+
+    raster::newImage(kOutput, bounds.width, bounds.height, 24, raster::makeColour(0, 0, 0));
+    composeOutput();
+    const bool written = raster::writeBmpFile(kOutput, s.outputPath) != 0;
+    raster::releaseImage(kOutput);
+
+    RegistryWrite(kHkeyCurrentUser, kDesktopKey, "TileWallPaper", "1", true);
+
+    // A bitmap that could not be written is not installed: the desktop would lose its
+    // picture to a missing or partial file.
+    if (!written) {
+        std::fprintf(stderr, "drape: could not write the wallpaper bitmap \"%s\"\n",
+                     s.outputPath.c_str());
+        return;
+    }
+    if (s.keep) {
+        os.setWallpaper(s.outputPath, platform::kSpifUpdateIniFile);
+        os.setWallpaper(s.outputPath, platform::kSpifSendWinIniChange);
+    } else {
+        os.setWallpaper(s.outputPath, 0);
+        if (s.outputPath == TempFolder() + kOutputFileName) {
+            os.deleteFile(s.outputPath);
+        }
+    }
+}
+
+}  // namespace drape

@@ -1,0 +1,36 @@
+#include "run/run_sequence.h"
+
+#include "interp/interpreter.h"
+#include "platform/platform.h"
+#include "run/command_sources.h"
+#include "run/resident_loop.h"
+#include "run/settings.h"
+
+namespace drape {
+
+int RunProgram(const std::vector<std::string>& arguments) {
+    ResetProcessState();
+    ApplyDefaults();
+
+    ChooseCommandSource(arguments);
+
+    platform::Platform& os = platform::current();
+    // The window is never shown; it is how the instance hears the terminate broadcast.
+    os.openProgramWindow(kProductTitle);
+
+    // Facts before painting; the second address check makes ~ip~ the first address.
+    CheckAddresses();
+    CheckAddresses();
+    CheckScreens();
+
+    if (!settings().guiMode) {
+        Interpret();
+    }
+    if (settings().background || settings().guiMode) {
+        ResidentLoop();
+    }
+    os.closeProgramWindow();
+    return 0;
+}
+
+}  // namespace drape

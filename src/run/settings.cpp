@@ -1,0 +1,36 @@
+#include "run/settings.h"
+
+#include "raster/raster.h"
+
+namespace drape {
+
+namespace {
+ProcessState gState;
+}
+
+ProcessState& state() {
+    return gState;
+}
+
+void ResetProcessState() {
+    gState = ProcessState{};
+    raster::resetRaster();
+}
+
+void ApplyDefaults() {
+    Settings& s = settings();
+    s = Settings{};
+    // Without a temporary folder the bitmap goes to the current folder under its bare name.
+    s.outputPath = TempFolder() + kOutputFileName;
+    s.fontName = "Arial";
+    s.fontSize = 64;
+    s.textColour = 0xFFFFFF;
+    s.monitorSelection = -1;
+    s.pairs = 20;
+    s.distort = 15;
+    s.expand = 53;
+    s.renew = 0;
+    s.nouser = 120;
+}
+
+}  // namespace drape

@@ -1,0 +1,212 @@
+#include "run/resident_loop.h"
+
+#include <gtest/gtest.h>
+
+#include "run/run_sequence.h"
+#include "support/run_fixture.h"
+
+namespace drape::test {
+namespace {
+
+using platform::EventKind;
+
+class ResidentTest : public RunTest {
+  protected:
+    void SetUp() override {
+        RunTest::SetUp();
+        os.windowOpen = true;
+        // A safety net: a loop that fails to end is closed after a while instead of hanging.
+        os.timeoutsBeforeClose = 50;
+    }
+
+    // Runs the start-up interpretation of `command`, then the loop for `passes` time-outs,
+    // after which a close request ends it; returns the number of renewals.
+    size_t runResident(const std::string& command, int passes) {
+        run(command);
+        const size_t before = os.wallpaperCalls.size();
+        os.timeoutsBeforeClose = passes;
+        ResidentLoop();
+        return os.wallpaperCalls.size() - before;
+    }
+};
+
+TEST(TickDifference, WrapsAndReadsSigned) {
+    EXPECT_EQ(TickDifference(10, 5), 5);
+    EXPECT_EQ(TickDifference(5, 10), -5);
+    EXPECT_EQ(TickDifference(3, 0xFFFFFFFEu), 5);
+    EXPECT_EQ(TickDifference(0x80000000u, 0), -2147483647 - 1);
+}
+
+TEST_F(ResidentTest, OwnAnnouncementDoesNotEndTheInstance) {
+    runResident("red background", 3);
+    EXPECT_EQ(os.broadcasts, 1);
+    EXPECT_TRUE(os.closeDelivered);
+}
+
+TEST_F(ResidentTest, AnotherInstanceAnnouncingEndsTheInstance) {
+    run("red background");
+    // A newer instance's announcement, heard twice; queued while we were still painting.
+    os.events.push_back({EventKind::Terminate, 0});
+    os.events.push_back({EventKind::Terminate, 0});
+    ResidentLoop();
+    EXPECT_FALSE(os.closeDelivered);
+}
+
+TEST_F(ResidentTest, KillTogetherWithBackgroundEndsRightAfterEnteringTheLoop) {
+    run("kill red background");
+    EXPECT_EQ(os.events.size(), 2u);
+    ResidentLoop();
+    EXPECT_EQ(os.broadcasts, 2);
+    // The third of the four deliveries ends it.
+    EXPECT_EQ(os.events.size(), 1u);
+    EXPECT_FALSE(os.closeDelivered);
+    EXPECT_EQ(os.timeoutsBeforeClose, 50);  // not a single time-out was waited for
+}
+
+TEST_F(ResidentTest, ErrorDuringARenewalEndsTheLoop) {
+    run("red background");
+    settings().commandString = "red Nonsense";
+    os.shownWallpaper = "elsewhere.bmp";  // forces a renewal at the first check
+    ResidentLoop();
+    EXPECT_TRUE(settings().errorFlag);
+    EXPECT_FALSE(os.closeDelivered);
+}
+
+TEST_F(ResidentTest, NothingChangedMeansNoRenewal) {
+    EXPECT_EQ(runResident("red background", 5), 0u);
+}
+
+TEST_F(ResidentTest, ScreenAddressAndWallpaperChangesRenewAtTheNextCheck) {
+    run("red background");
+    bool due = false;
+    ResidentCheck(due);
+    const size_t start = os.wallpaperCalls.size();
+    os.monitors[0].depth = 16;
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 1);
+    os.addresses = {FakePlatform::address(10, 1, 2, 3)};
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 2);
+    os.shownWallpaper = "/somewhere/else.jpg";
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 3);
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 3);
+}
+
+TEST_F(ResidentTest, WallpaperCheckOnlyFromXpOn) {
+    os.osVersion = 50;
+    run("red background");
+    bool due = false;
+    ResidentCheck(due);
+    const size_t start = os.wallpaperCalls.size();
+    os.shownWallpaper = "/somewhere/else.jpg";
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start);
+}
+
+TEST_F(ResidentTest, GapOfMoreThanTwentySecondsRenews) {
+    run("red background");
+    bool due = false;
+    ResidentCheck(due);
+    const size_t start = os.wallpaperCalls.size();
+    os.tick += 20000;
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start);
+    os.tick += 20001;
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 1);
+}
+
+TEST_F(ResidentTest, TimedRenewalWaitsForTheIdleUser) {
+    run("red renew 4 nouser 60 background");
+    bool due = false;
+    ResidentCheck(due);  // starts the interval
+    const size_t start = os.wallpaperCalls.size();
+    // The user keeps working: the interval passes but nothing renews.
+    for (int i = 0; i < 10; ++i) {
+        os.tick += 1024;
+        os.lastInput = os.tick - 100;
+        ResidentCheck(due);
+    }
+    EXPECT_EQ(os.wallpaperCalls.size(), start);
+    // Sixty seconds after the last input the next check renews.
+    const uint32_t lastInput = os.tick;
+    os.lastInput = lastInput;
+    while (os.tick - lastInput <= 60000) {
+        os.tick += 1024;
+        ResidentCheck(due);
+        if (os.tick - lastInput <= 60000) {
+            ASSERT_EQ(os.wallpaperCalls.size(), start);
+        }
+    }
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 1);
+    // Still away: again 4 seconds after that renewal, not sooner.
+    os.tick += 4000;
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 1);
+    os.tick += 1;
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 2);
+}
+
+TEST_F(ResidentTest, NouserZeroRenewsOnTheTimerRegardlessOfTheUser) {
+    run("red nouser 0 renew 10 background");
+    bool due = false;
+    ResidentCheck(due);
+    const size_t start = os.wallpaperCalls.size();
+    for (int i = 0; i < 30; ++i) {
+        os.tick += 1000;
+        os.lastInput = os.tick;
+        ResidentCheck(due);
+    }
+    // Renewals at the first check after each 10 s: ticks 11 s and 22 s.
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 2);
+}
+
+TEST_F(ResidentTest, RenewZeroNeverRenewsOnTime) {
+    run("red renew 0 nouser 0 background");
+    bool due = false;
+    ResidentCheck(due);
+    const size_t start = os.wallpaperCalls.size();
+    for (int i = 0; i < 100; ++i) {
+        os.tick += 1000;
+        ResidentCheck(due);
+    }
+    EXPECT_EQ(os.wallpaperCalls.size(), start);
+}
+
+TEST_F(ResidentTest, IdleTimeThatReadsNegativeCountsAsIdle) {
+    run("red renew 1 nouser 60 background");
+    bool due = false;
+    ResidentCheck(due);
+    const size_t start = os.wallpaperCalls.size();
+    os.tick += 1500;
+    os.lastInput = os.tick + 10;  // input "in the future": the difference is negative
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 1);
+}
+
+TEST_F(ResidentTest, RunProgramStaysResidentOnlyWithBackground) {
+    os.windowOpen = false;
+    RunProgram({"red"});
+    EXPECT_EQ(os.broadcasts, 0);
+    EXPECT_FALSE(os.windowOpen);
+    EXPECT_EQ(os.wallpaperCalls.size(), 1u);
+    // Another instance's announcement is queued before we enter: it is counted too.
+    os.events.push_back({EventKind::Terminate, 0});
+    os.events.push_back({EventKind::Terminate, 0});
+    RunProgram({"red", "background"});
+    EXPECT_EQ(os.broadcasts, 1);
+    EXPECT_FALSE(os.closeDelivered);
+    EXPECT_FALSE(os.windowOpen);
+}
+
+TEST_F(ResidentTest, RunProgramJoinsArgumentsAndRequotesThoseWithBlanks) {
+    RunProgram({"save", os.root + "my wall.bmp", "red"});
+    EXPECT_EQ(settings().commandString, "save \"" + os.root + "my wall.bmp\"  red");
+    EXPECT_EQ(os.fileSize(os.root + "my wall.bmp"), 6220854);
+}
+
+}  // namespace
+}  // namespace drape::test

@@ -1,0 +1,267 @@
+#include "support/fake_platform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "platform/unicode.h"
+
+namespace drape::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+class FakeFile : public platform::OutputFile {
+  public:
+    explicit FakeFile(std::FILE* file) : file_(file) {}
+    ~FakeFile() override {
+        if (file_ != nullptr) {
+            std::fclose(file_);
+        }
+    }
+    bool write(const void* data, size_t size) override {
+        return file_ != nullptr && std::fwrite(data, 1, size, file_) == size;
+    }
+    bool close() override {
+        if (file_ == nullptr) {
+            return false;
+        }
+        const bool ok = std::fclose(file_) == 0;
+        file_ = nullptr;
+        return ok;
+    }
+
+  private:
+    std::FILE* file_;
+};
+
+}  // namespace
+
+std::vector<uint8_t> utf16Bytes(const std::string& text) {
+    std::vector<uint8_t> bytes;
+    for (char16_t c : platform::utf8ToUtf16(text)) {
+        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    bytes.push_back(0);
+    bytes.push_back(0);
+    return bytes;
+}
+
+FakePlatform::FakePlatform() {
+    std::random_device seed;
+    const fs::path base = fs::temp_directory_path() /
+                          ("drape-fake-" + std::to_string(seed()) + "-" + std::to_string(seed()));
+    fs::create_directories(base / "program");
+    fs::create_directories(base / "current");
+    fs::create_directories(base / "temp");
+    root = base.string() + "/";
+    programDir = root + "program/";
+    currentDir = root + "current/";
+    tempDir = root + "temp/";
+}
+
+FakePlatform::~FakePlatform() {
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+}
+
+uint32_t FakePlatform::address(int a, int b, int c, int d) {
+    return static_cast<uint32_t>(a) | static_cast<uint32_t>(b) << 8 |
+           static_cast<uint32_t>(c) << 16 | static_cast<uint32_t>(d) << 24;
+}
+
+void FakePlatform::setString(const std::string& key, const std::string& name,
+                             const std::string& text) {
+    registry[lower(key)][lower(name)] = {platform::RegType::Sz, utf16Bytes(text)};
+}
+
+std::string FakePlatform::stringValue(const std::string& key, const std::string& name) const {
+    const auto k = registry.find(lower(key));
+    if (k == registry.end()) {
+        return {};
+    }
+    const auto v = k->second.find(lower(name));
+    if (v == k->second.end()) {
+        return {};
+    }
+    std::u16string units;
+    for (size_t i = 0; i + 1 < v->second.data.size(); i += 2) {
+        const auto unit = static_cast<char16_t>(v->second.data[i] | v->second.data[i + 1] << 8);
+        if (unit == 0) {
+            break;
+        }
+        units.push_back(unit);
+    }
+    return platform::utf16ToUtf8(units);
+}
+
+bool FakePlatform::hasValue(const std::string& key, const std::string& name) const {
+    const auto k = registry.find(lower(key));
+    return k != registry.end() && k->second.contains(lower(name));
+}
+
+int64_t FakePlatform::fileSize(const std::string& path) {
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) {
+        return -1;
+    }
+    return static_cast<int64_t>(fs::file_size(path, error));
+}
+
+std::optional<std::string> FakePlatform::readFile(const std::string& path, size_t maxBytes) {
+    std::error_code error;
+    if (!fs::is_regular_file(path, error) || fs::file_size(path, error) > maxBytes) {
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::unique_ptr<platform::OutputFile> FakePlatform::createFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return nullptr;
+    }
+    return std::make_unique<FakeFile>(file);
+}
+
+bool FakePlatform::copyFile(const std::string& from, const std::string& to) {
+    std::error_code error;
+    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+}
+
+bool FakePlatform::deleteFile(const std::string& path) {
+    std::error_code error;
+    return fs::is_regular_file(path, error) && fs::remove(path, error);
+}
+
+std::vector<std::string> FakePlatform::listFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.is_regular_file()) {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+int FakePlatform::regOpenKey(uint32_t rootKey, const std::string& keyPath) {
+    if (rootKey != platform::kHkeyCurrentUser) {
+        return platform::kRegFileNotFound;
+    }
+    return registry.contains(lower(keyPath)) ? platform::kRegSuccess : platform::kRegFileNotFound;
+}
+
+int FakePlatform::regQueryValue(uint32_t rootKey, const std::string& keyPath,
+                                const std::string& name, size_t maxBytes, platform::RegValue& out) {
+    if (regOpenKey(rootKey, keyPath) != platform::kRegSuccess) {
+        return platform::kRegFileNotFound;
+    }
+    const auto& values = registry[lower(keyPath)];
+    const auto v = values.find(lower(name));
+    if (v == values.end()) {
+        return platform::kRegFileNotFound;
+    }
+    if (v->second.data.size() > maxBytes) {
+        return platform::kRegMoreData;
+    }
+    out = v->second;
+    return platform::kRegSuccess;
+}
+
+int FakePlatform::regCreateKey(uint32_t rootKey, const std::string& keyPath) {
+    if (rootKey != platform::kHkeyCurrentUser) {
+        return platform::kRegAccessDenied;
+    }
+    if (registryFailure != 0) {
+        return registryFailure;
+    }
+    registry[lower(keyPath)];
+    return platform::kRegSuccess;
+}
+
+int FakePlatform::regSetValue(uint32_t rootKey, const std::string& keyPath, const std::string& name,
+                              const platform::RegValue& value) {
+    if (registryFailure != 0) {
+        return registryFailure;
+    }
+    if (regOpenKey(rootKey, keyPath) != platform::kRegSuccess) {
+        return platform::kRegFileNotFound;
+    }
+    registry[lower(keyPath)][lower(name)] = value;
+    return platform::kRegSuccess;
+}
+
+int FakePlatform::regDeleteValue(uint32_t rootKey, const std::string& keyPath,
+                                 const std::string& name) {
+    if (regOpenKey(rootKey, keyPath) != platform::kRegSuccess) {
+        return platform::kRegFileNotFound;
+    }
+    return registry[lower(keyPath)].erase(lower(name)) == 1 ? platform::kRegSuccess
+                                                            : platform::kRegFileNotFound;
+}
+
+bool FakePlatform::setWallpaper(const std::string& path, uint32_t flags) {
+    // Like the desktop, load the picture at once: later changes to the file do not show.
+    wallpaperCalls.push_back({path, flags, readFile(path, size_t{1} << 30).value_or("")});
+    shownWallpaper = path;
+    if ((flags & platform::kSpifUpdateIniFile) != 0) {
+        regCreateKey(platform::kHkeyCurrentUser, "Control Panel\\Desktop");
+        setString("Control Panel\\Desktop", "Wallpaper", path);
+    }
+    return true;
+}
+
+void FakePlatform::messageBox(const std::string& caption, const std::string& text, uint32_t flags) {
+    messageBoxes.push_back({caption, text, flags});
+}
+
+bool FakePlatform::openProgramWindow(const std::string&) {
+    windowOpen = true;
+    return true;
+}
+
+void FakePlatform::broadcastTerminate() {
+    ++broadcasts;
+    // Every instance owns two windows that hear a broadcast, so its own hears it twice.
+    if (windowOpen) {
+        events.push_back({platform::EventKind::Terminate, 0});
+        events.push_back({platform::EventKind::Terminate, 0});
+    }
+}
+
+platform::Event FakePlatform::waitEvent(uint32_t timeoutMs) {
+    if (!events.empty()) {
+        const platform::Event event = events.front();
+        events.pop_front();
+        return event;
+    }
+    if (timeoutsBeforeClose == 0) {
+        timeoutsBeforeClose = -1;
+        closeDelivered = true;
+        return {platform::EventKind::Close, 0};
+    }
+    if (timeoutsBeforeClose > 0) {
+        --timeoutsBeforeClose;
+    }
+    tick += timeoutMs;
+    return {};
+}
+
+}  // namespace drape::test

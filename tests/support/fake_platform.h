@@ -1,0 +1,109 @@
+// An in-memory platform for tests: scripted monitors, addresses, clock, registry and events,
+// real files in a private temporary folder, and a record of every call a test may assert on.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace drape::test {
+
+class FakePlatform : public platform::Platform {
+  public:
+    struct WallpaperCall {
+        std::string path;
+        uint32_t flags = 0;
+        std::string contents;  // the file as it was when the call was made
+    };
+    struct MessageBoxCall {
+        std::string caption;
+        std::string text;
+        uint32_t flags = 0;
+    };
+
+    FakePlatform();
+    ~FakePlatform() override;
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
+    // Scripted facts; tests change them between calls.
+    std::vector<platform::Monitor> monitors{{0, 0, 1920, 1080, 24}};
+    std::string host = "testhost";
+    std::vector<uint32_t> addresses;
+    std::string user = "tester";
+    platform::LocalTime time{2026, 12, 8, 9, 5, 7, 2};
+    int osVersion = 100;
+    std::string programDir;  // each a folder inside `root`, ending in '/'
+    std::string currentDir;
+    std::string tempDir;
+    std::string root;  // private folder removed with the fake
+
+    // The clock: sleeping advances it, and so does a wait that times out.
+    uint32_t tick = 1000;
+    uint32_t lastInput = 0;
+
+    // Registry: key paths and value names compare case-insensitively, as on Windows.
+    std::map<std::string, std::map<std::string, platform::RegValue>> registry;
+    int registryFailure = 0;  // when not 0, every write fails with this status
+
+    // Wallpaper state and the record of set calls.
+    std::string shownWallpaper;
+    std::vector<WallpaperCall> wallpaperCalls;
+
+    std::vector<MessageBoxCall> messageBoxes;
+    int broadcasts = 0;
+    bool windowOpen = false;
+    std::deque<platform::Event> events;  // delivered before time-outs
+    // When the queue is empty: after this many time-outs a close request comes (-1: never).
+    int timeoutsBeforeClose = -1;
+    bool closeDelivered = false;
+
+    // Helpers for tests.
+    static uint32_t address(int a, int b, int c, int d);
+    void setString(const std::string& key, const std::string& name, const std::string& text);
+    std::string stringValue(const std::string& key, const std::string& name) const;
+    bool hasValue(const std::string& key, const std::string& name) const;
+
+    // platform::Platform
+    std::vector<platform::Monitor> enumerateMonitors() override { return monitors; }
+    std::string hostName() override { return host; }
+    std::vector<uint32_t> ipv4Addresses() override { return addresses; }
+    std::string userName() override { return user; }
+    platform::LocalTime localTime() override { return time; }
+    int osVersionCode() override { return osVersion; }
+    std::string programFolder() override { return programDir; }
+    std::string currentFolder() override { return currentDir; }
+    std::string tempFolder() override { return tempDir; }
+    int64_t fileSize(const std::string& path) override;
+    std::optional<std::string> readFile(const std::string& path, size_t maxBytes) override;
+    std::unique_ptr<platform::OutputFile> createFile(const std::string& path) override;
+    bool copyFile(const std::string& from, const std::string& to) override;
+    bool deleteFile(const std::string& path) override;
+    std::vector<std::string> listFiles(const std::string& folder) override;
+    int regOpenKey(uint32_t root, const std::string& keyPath) override;
+    int regQueryValue(uint32_t root, const std::string& keyPath, const std::string& name,
+                      size_t maxBytes, platform::RegValue& out) override;
+    int regCreateKey(uint32_t root, const std::string& keyPath) override;
+    int regSetValue(uint32_t root, const std::string& keyPath, const std::string& name,
+                    const platform::RegValue& value) override;
+    int regDeleteValue(uint32_t root, const std::string& keyPath, const std::string& name) override;
+    bool setWallpaper(const std::string& path, uint32_t flags) override;
+    std::string wallpaper() override { return shownWallpaper; }
+    uint32_t tickCount() override { return tick; }
+    void sleepMs(uint32_t ms) override { tick += ms; }
+    uint32_t lastInputTick() override { return lastInput; }
+    void messageBox(const std::string& caption, const std::string& text, uint32_t flags) override;
+    bool openProgramWindow(const std::string& title) override;
+    void closeProgramWindow() override { windowOpen = false; }
+    void broadcastTerminate() override;
+    platform::Event waitEvent(uint32_t timeoutMs) override;
+    char pathSeparator() const override { return '/'; }
+};
+
+// UTF-16LE bytes with a terminating zero, as Windows stores a REG_SZ value.
+std::vector<uint8_t> utf16Bytes(const std::string& ascii);
+
+}  // namespace drape::test
