@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing Drape need (run as root).
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    libx11-dev libxrandr-dev
+    libjpeg62-turbo-dev libpng-dev zlib1g-dev
+    libfreetype-dev libfontconfig-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+if ((${#missing[@]})); then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update
+    apt-get install -y --no-install-recommends "${missing[@]}"
+fi
