@@ -85,6 +85,52 @@ struct Event {
     int controlId = 0;
 };
 
+// 24-bit pixels handed across the interface: rows top first, bytes blue, green, red.
+struct PixelView {
+    int width = 0;
+    int height = 0;
+    size_t stride = 0;
+    const uint8_t* pixels = nullptr;
+};
+struct MutablePixelView {
+    int width = 0;
+    int height = 0;
+    size_t stride = 0;
+    uint8_t* pixels = nullptr;
+};
+
+// What a font is made from. The height is the character (em) height in pixels.
+struct FontRequest {
+    std::string face;
+    int pixelHeight = 0;
+    int weight = 400;  // 700 for bold
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    bool highQuality = false;  // anti-aliased coverage
+};
+
+using FontId = uint32_t;  // 0 = no font
+
+struct TextExtent {
+    int width = 0;   // advance width of the whole string (plus any italic overhang)
+    int height = 0;  // cell height: ascent + descent
+};
+
+// A desktop shortcut that starts a program with arguments.
+struct ShortcutSpec {
+    std::string target;    // the program
+    std::string linkPath;  // where the link goes, without the platform's extension
+    std::string arguments;
+    std::string description;
+    std::string workingFolder;
+    std::string iconFile;
+    int iconIndex = 0;
+};
+
+// What the user asked of the page viewer.
+enum class ViewerInput { Close, NextPage, PreviousPage };
+
 // A file being written. The file appears under its name only when `close` succeeds; a file
 // that fails or is dropped without closing leaves whatever was there before untouched.
 class OutputFile {
@@ -113,6 +159,8 @@ class Platform {
     virtual LocalTime localTime() = 0;
     virtual int osVersionCode() = 0;
 
+    // The program file's full path; empty when unknown.
+    virtual std::string programPath() = 0;
     // Folders, each a full path ending in the platform's separator; empty when unknown.
     virtual std::string programFolder() = 0;
     virtual std::string currentFolder() = 0;
@@ -167,6 +215,41 @@ class Platform {
     virtual void broadcastTerminate() = 0;
     // Waits for the next window event, at most `timeoutMs`.
     virtual Event waitEvent(uint32_t timeoutMs) = 0;
+
+    // --- Drawing services -----------------------------------------------------------------
+    // Resamples a 24-bit image to the target's size the way the desktop's halftone stretch
+    // does: averaging when shrinking, smooth when enlarging, a plain copy at the same size.
+    virtual void stretchHalftone(const PixelView& source, const MutablePixelView& target) = 0;
+    // Vertical dots per inch of the display (96 without one).
+    virtual int displayDpiY() = 0;
+    // A font for the request; a face the system lacks gives its substitute. 0 on failure.
+    virtual FontId createFont(const FontRequest& request) = 0;
+    virtual void destroyFont(FontId font) = 0;
+    virtual TextExtent measureText(FontId font, const std::string& text) = 0;
+    // Draws `text` white on black into `coverage` with the cell's top-left at (x, 0), clipped
+    // to the buffer; each channel is that channel's coverage 0..255.
+    virtual void renderText(FontId font, const std::string& text, int x,
+                            const MutablePixelView& coverage) = 0;
+
+    // --- Shell ------------------------------------------------------------------------------
+    // The user's desktop folder, ending in the separator; empty when there is none.
+    virtual std::string desktopFolder() = 0;
+    // Writes the shortcut (adding the platform's extension to its path); false on failure.
+    virtual bool createShortcut(const ShortcutSpec& shortcut) = 0;
+
+    // --- Page viewer and plain output ---------------------------------------------------
+    // Opens the modal page viewer; false when no interactive display can show one.
+    virtual bool openViewer(const std::string& title, int linesPerPage) = 0;
+    // Shows page `number` of `count`; "previous" is off on the first page, "next" on the last.
+    virtual void showViewerPage(const std::string& page, int number, int count) = 0;
+    virtual ViewerInput waitViewerInput() = 0;
+    virtual void closeViewer() = 0;
+    // Writes text where the user reads the program's output (standard output on posix).
+    virtual void printText(const std::string& text) = 0;
+    // One line about a problem that no message box reports (standard error on posix).
+    virtual void reportError(const std::string& line) = 0;
+    // True when the settings window can be shown (a graphical display is reachable).
+    virtual bool hasGraphicalDisplay() = 0;
 
     // Character that separates folders in paths built by the program.
     virtual char pathSeparator() const = 0;

@@ -10,6 +10,7 @@
 #include <new>
 #include <utility>
 
+#include "platform/memory.h"
 #include "raster/raster_state.h"
 
 namespace drape::raster {
@@ -47,7 +48,12 @@ std::unique_ptr<RasterImage> makeImage(int width, int height, int depth) {
         image->height = height;
         image->depth = depth;
         image->stride = stride;
-        image->pixels.resize(stride * static_cast<size_t>(height));
+        const size_t bytes = stride * static_cast<size_t>(height);
+        // Reserving takes the memory without touching it, so the advice comes before the
+        // zeroing faults the pages in.
+        image->pixels.reserve(bytes);
+        platform::adviseLargePages(image->pixels.data(), bytes);
+        image->pixels.resize(bytes);
         return image;
     } catch (const std::bad_alloc&) {
         return nullptr;
@@ -202,6 +208,7 @@ ImageHandle storeImage(int number, RasterImage image) {
 
 void resetRaster() {
     releaseImage(-1);
+    closeFont(-1);
     rasterState().context = detail::DrawContext{};
 }
 

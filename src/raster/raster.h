@@ -84,7 +84,37 @@ int captureRegion(int number, int x, int y, int width, int height);
 // The image at its own size mixed onto the target with a constant alpha 0..255.
 void blendImage(ImageHandle image, int x, int y, int alpha);
 
-// Releases every image and ends any drawing context.
+// --- Scaling and decoding ----------------------------------------------------------------
+// The image scaled to width x height (halftone stretch for 24 bits, Mitchell-Netravali for
+// 32); nothing when either is 0 or less.
+void pasteImageScaled(ImageHandle image, int x, int y, int width, int height);
+// Reads and decodes a BMP, ICO, JPEG or PNG file into `number`; nullptr when it cannot.
+ImageHandle readImageFile(int number, const std::string& path);
+ImageHandle decodeImage(int number, const uint8_t* data, size_t length);
+
+// --- Fonts and text -------------------------------------------------------------------------
+enum FontFlag : uint32_t {
+    kFontBold = 1,
+    kFontItalic = 2,
+    kFontUnderline = 4,
+    kFontStrikeOut = 8,
+    kFontHighQuality = 16,
+};
+using FontHandle = uint32_t;  // 0 = no font
+
+// A font of `points` at the display's resolution; `number` 0 makes a font without a number,
+// returned only as a handle (closed with `closeFontHandle`).
+FontHandle openFont(int number, const std::string& face, int points, uint32_t flags);
+FontHandle fontHandle(int number);
+void closeFont(int number);  // -1 closes all
+void closeFontHandle(FontHandle font);
+void selectFont(FontHandle font);
+// Text with its cell's top-left at (x, y) in the context's mode; returns x + text width.
+int paintText(int x, int y, const std::string& text, Colour front, Colour back);
+int measureTextWidth(const std::string& text);
+int measureTextHeight(const std::string& text);
+
+// Releases every image and every font and ends any drawing context.
 void resetRaster();
 
 }  // namespace drape::raster

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "raster/pixel_ops.h"
 #include "raster/raster.h"
@@ -19,12 +20,19 @@ struct DrawContext {
     RasterImage* target = nullptr;
     DrawMode mode = DrawMode::Opaque;
     Colour currentColour = kWhite;
+    FontHandle font = 0;  // the selected font; 0 draws and measures nothing
+    // Text coverage, 24 bits, as wide as the target; kept for the context's life so that
+    // painting many lines does not allocate for each.
+    std::vector<uint8_t> textCoverage;
 };
 
 struct RasterState {
     std::mutex tableLock;  // guards `images`
     std::map<int, std::unique_ptr<RasterImage>> images;
     DrawContext context;
+    std::mutex fontLock;  // guards `fonts`
+    // Every open font by handle, with its number (0 for a font made without one).
+    std::map<FontHandle, int> fonts;
 };
 
 RasterState& rasterState();

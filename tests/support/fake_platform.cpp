@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "platform/area_resample.h"
 #include "platform/unicode.h"
 
 namespace drape::test {
@@ -65,10 +66,12 @@ FakePlatform::FakePlatform() {
     fs::create_directories(base / "program");
     fs::create_directories(base / "current");
     fs::create_directories(base / "temp");
+    fs::create_directories(base / "desktop");
     root = base.string() + "/";
     programDir = root + "program/";
     currentDir = root + "current/";
     tempDir = root + "temp/";
+    desktopDir = root + "desktop/";
 }
 
 FakePlatform::~FakePlatform() {
@@ -262,6 +265,83 @@ platform::Event FakePlatform::waitEvent(uint32_t timeoutMs) {
     }
     tick += timeoutMs;
     return {};
+}
+
+bool FakePlatform::createShortcut(const platform::ShortcutSpec& shortcut) {
+    shortcuts.push_back(shortcut);
+    return true;
+}
+
+bool FakePlatform::openViewer(const std::string& title, int linesPerPage) {
+    if (!viewerAvailable) {
+        return false;
+    }
+    viewerTitle = title;
+    viewerLinesPerPage = linesPerPage;
+    viewerOpen = true;
+    return true;
+}
+
+platform::ViewerInput FakePlatform::waitViewerInput() {
+    if (viewerInputs.empty()) {
+        return platform::ViewerInput::Close;
+    }
+    const platform::ViewerInput input = viewerInputs.front();
+    viewerInputs.pop_front();
+    return input;
+}
+
+void FakePlatform::stretchHalftone(const platform::PixelView& source,
+                                   const platform::MutablePixelView& target) {
+    platform::areaResample(source, target);
+}
+
+int FakePlatform::glyphAdvance(platform::FontId font) const {
+    const auto f = fonts.find(font);
+    if (f == fonts.end()) {
+        return 0;
+    }
+    return f->second.request.pixelHeight / 2 + (f->second.request.weight >= 700 ? 1 : 0);
+}
+
+platform::FontId FakePlatform::createFont(const platform::FontRequest& request) {
+    fontRequests.push_back(request);
+    if (request.pixelHeight <= 0) {
+        return 0;
+    }
+    const platform::FontId id = nextFont++;
+    fonts[id] = {request};
+    return id;
+}
+
+platform::TextExtent FakePlatform::measureText(platform::FontId font, const std::string& text) {
+    const auto f = fonts.find(font);
+    if (f == fonts.end() || text.empty()) {
+        return {};
+    }
+    const int characters = static_cast<int>(platform::countCharacters(text));
+    return {characters * glyphAdvance(font), f->second.request.pixelHeight};
+}
+
+void FakePlatform::renderText(platform::FontId font, const std::string& text, int x,
+                              const platform::MutablePixelView& coverage) {
+    textRenders.push_back({font, text, x});
+    const platform::TextExtent extent = measureText(font, text);
+    const int advance = glyphAdvance(font);
+    const int characters = advance > 0 ? extent.width / advance : 0;
+    for (int c = 0; c < characters; ++c) {
+        const int left = x + c * advance + glyphInset;
+        const int right = x + (c + 1) * advance - glyphInset;
+        for (int y = glyphInset; y < extent.height - glyphInset && y < coverage.height; ++y) {
+            for (int i = std::max(left, 0); i < right && i < coverage.width; ++i) {
+                uint8_t* p = coverage.pixels + static_cast<size_t>(y) * coverage.stride +
+                             static_cast<size_t>(i) * 3;
+                p[0] = glyphCoverage[2];
+                p[1] = glyphCoverage[1];
+                p[2] = glyphCoverage[0];
+            }
+        }
+    }
 }
 
 }  // namespace drape::test

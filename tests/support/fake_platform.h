@@ -61,6 +61,47 @@ class FakePlatform : public platform::Platform {
     int timeoutsBeforeClose = -1;
     bool closeDelivered = false;
 
+    // Fonts: a rasteriser whose coverage tests control. Every character is a cell
+    // `glyphAdvance(font)` wide and the font's pixel height high (a bold font one pixel wider);
+    // inside it, the box `glyphInset` pixels in from each side has coverage `glyphCoverage`
+    // (red, green, blue), the rest 0.
+    struct FakeFont {
+        platform::FontRequest request;
+    };
+    std::map<platform::FontId, FakeFont> fonts;
+    platform::FontId nextFont = 1;
+    int dpiY = 96;
+    int glyphInset = 1;
+    uint8_t glyphCoverage[3] = {255, 128, 64};
+    std::vector<platform::FontRequest> fontRequests;  // every createFont, in order
+    struct TextRender {
+        platform::FontId font = 0;
+        std::string text;
+        int x = 0;
+    };
+    std::vector<TextRender> textRenders;  // every renderText, in order
+    int glyphAdvance(platform::FontId font) const;
+
+    // Shell: shortcuts are recorded, the desktop is a folder inside `root`.
+    std::string desktopDir;
+    std::vector<platform::ShortcutSpec> shortcuts;
+
+    // Page viewer: inputs are scripted; what was shown is recorded.
+    bool viewerAvailable = true;
+    std::deque<platform::ViewerInput> viewerInputs;  // Close when it runs dry
+    struct ViewerPage {
+        std::string text;
+        int number = 0;
+        int count = 0;
+    };
+    std::vector<ViewerPage> viewerPages;
+    std::string viewerTitle;
+    int viewerLinesPerPage = 0;
+    bool viewerOpen = false;
+    std::string printed;              // everything printText wrote
+    std::vector<std::string> errors;  // every reportError line
+    bool graphicalDisplay = false;
+
     // Helpers for tests.
     static uint32_t address(int a, int b, int c, int d);
     void setString(const std::string& key, const std::string& name, const std::string& text);
@@ -74,6 +115,7 @@ class FakePlatform : public platform::Platform {
     std::string userName() override { return user; }
     platform::LocalTime localTime() override { return time; }
     int osVersionCode() override { return osVersion; }
+    std::string programPath() override { return programDir + "drape"; }
     std::string programFolder() override { return programDir; }
     std::string currentFolder() override { return currentDir; }
     std::string tempFolder() override { return tempDir; }
@@ -100,6 +142,25 @@ class FakePlatform : public platform::Platform {
     void closeProgramWindow() override { windowOpen = false; }
     void broadcastTerminate() override;
     platform::Event waitEvent(uint32_t timeoutMs) override;
+    void stretchHalftone(const platform::PixelView& source,
+                         const platform::MutablePixelView& target) override;
+    int displayDpiY() override { return dpiY; }
+    platform::FontId createFont(const platform::FontRequest& request) override;
+    void destroyFont(platform::FontId font) override { fonts.erase(font); }
+    platform::TextExtent measureText(platform::FontId font, const std::string& text) override;
+    void renderText(platform::FontId font, const std::string& text, int x,
+                    const platform::MutablePixelView& coverage) override;
+    std::string desktopFolder() override { return desktopDir; }
+    bool createShortcut(const platform::ShortcutSpec& shortcut) override;
+    bool openViewer(const std::string& title, int linesPerPage) override;
+    void showViewerPage(const std::string& page, int number, int count) override {
+        viewerPages.push_back({page, number, count});
+    }
+    platform::ViewerInput waitViewerInput() override;
+    void closeViewer() override { viewerOpen = false; }
+    void printText(const std::string& text) override { printed += text; }
+    void reportError(const std::string& line) override { errors.push_back(line); }
+    bool hasGraphicalDisplay() override { return graphicalDisplay; }
     char pathSeparator() const override { return '/'; }
 };
 

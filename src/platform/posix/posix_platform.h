@@ -3,6 +3,8 @@
 // posix_wallpaper.cpp, posix_time.cpp and posix_instances.cpp.
 #pragma once
 
+#include <termios.h>
+
 #include <functional>
 #include <string>
 
@@ -32,6 +34,7 @@ class PosixPlatform final : public Platform {
     std::string userName() override;
     LocalTime localTime() override;
     int osVersionCode() override;
+    std::string programPath() override;
     std::string programFolder() override;
     std::string currentFolder() override;
     std::string tempFolder() override;
@@ -64,6 +67,24 @@ class PosixPlatform final : public Platform {
     void broadcastTerminate() override;
     Event waitEvent(uint32_t timeoutMs) override;
 
+    void stretchHalftone(const PixelView& source, const MutablePixelView& target) override;
+    int displayDpiY() override;
+    FontId createFont(const FontRequest& request) override;
+    void destroyFont(FontId font) override;
+    TextExtent measureText(FontId font, const std::string& text) override;
+    void renderText(FontId font, const std::string& text, int x,
+                    const MutablePixelView& coverage) override;
+
+    std::string desktopFolder() override;
+    bool createShortcut(const ShortcutSpec& shortcut) override;
+    bool openViewer(const std::string& title, int linesPerPage) override;
+    void showViewerPage(const std::string& page, int number, int count) override;
+    ViewerInput waitViewerInput() override;
+    void closeViewer() override;
+    void printText(const std::string& text) override;
+    void reportError(const std::string& line) override;
+    bool hasGraphicalDisplay() override;
+
     char pathSeparator() const override { return '/'; }
 
   private:
@@ -84,6 +105,12 @@ class PosixPlatform final : public Platform {
     std::string lastMonitorProblem_;  // told once, not at every enumeration
     bool hiveProblemReported_ = false;
     bool runtimeProblemReported_ = false;
+
+    bool viewerOpen_ = false;
+    std::string viewerTitle_;
+    termios savedTerminal_{};
+    bool displayChecked_ = false;
+    bool graphicalDisplay_ = false;
 
     int windowSocket_ = -1;
     std::string windowSocketPath_;
