@@ -1,0 +1,93 @@
+// The decoders behind `decodeImage`, one file per format, and the pieces they share.
+//
+// Every decoder takes the whole file in memory and returns a new image, or nullptr for data
+// it does not accept: a size outside 1..kMaxImageSide, an unsupported variant, truncated or
+// inconsistent data, or no memory. None of them reads past `length`, aborts or prints.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "raster/raster.h"
+#include "raster/raster_state.h"
+
+namespace drape::raster::detail {
+
+// Signatures, checked in the order the dispatcher asks.
+bool isBmp(const uint8_t* data, size_t length);
+bool isIco(const uint8_t* data, size_t length);
+bool isJpeg(const uint8_t* data, size_t length);
+bool isPng(const uint8_t* data, size_t length);
+
+std::unique_ptr<RasterImage> decodeBmp(const uint8_t* data, size_t length);
+std::unique_ptr<RasterImage> decodeIco(const uint8_t* data, size_t length);
+std::unique_ptr<RasterImage> decodeJpeg(const uint8_t* data, size_t length);
+std::unique_ptr<RasterImage> decodePng(const uint8_t* data, size_t length);
+
+// Little-endian fields; the caller has checked that the bytes are there.
+inline uint16_t le16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+inline uint32_t le32(const uint8_t* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+inline uint32_t be32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
+
+// --- Device-independent bitmaps, as BMP files and icons carry them -----------------------
+
+inline constexpr uint32_t kBiRgb = 0;
+inline constexpr uint32_t kBiRle8 = 1;
+inline constexpr uint32_t kBiRle4 = 2;
+inline constexpr uint32_t kBiBitfields = 3;
+inline constexpr uint32_t kBiAlphaBitfields = 6;
+
+// One colour channel of a 16- or 32-bit pixel: where its bits are and how many.
+struct ChannelMask {
+    uint32_t mask = 0;
+    int shift = 0;
+    int bits = 0;  // 0: the channel is absent and reads 0
+};
+
+struct BgrColour {
+    uint8_t b = 0;
+    uint8_t g = 0;
+    uint8_t r = 0;
+};
+
+// An info header with its masks and colour table, checked for sizes and supported variants.
+struct Dib {
+    int width = 0;
+    int height = 0;  // rows stored, always positive
+    bool topDown = false;
+    int bitCount = 0;
+    uint32_t compression = kBiRgb;
+    ChannelMask red, green, blue, alpha;  // 16 and 32 bits
+    BgrColour palette[256];               // entries the file lacks stay black
+    uint64_t tableEnd = 0;                // offset just past header, masks and colour table
+    uint64_t headerEnd = 0;               // offset just past header and masks
+};
+
+// Reads the info header at `at`. False for header sizes Windows does not know, sizes outside
+// 1..kMaxImageSide, and bit count and compression pairs that it does not show.
+bool readDib(const uint8_t* data, size_t length, size_t at, Dib& dib);
+
+// Bytes of one stored row of `width` pixels at `bitCount`, padded to 4.
+inline uint64_t dibStride(int width, int bitCount) {
+    return (static_cast<uint64_t>(width) * static_cast<uint64_t>(bitCount) + 31) / 32 * 4;
+}
+
+// Converts the pixels stored at `pixelsAt` into `out` (the DIB's size, 24 or 32 bits). A
+// 32-bit output gets alpha 255 from sources without alpha, the stored byte from plain 32-bit
+// sources and the alpha mask's value (0 without one) from bit-field sources. False when the
+// data is short, or for RLE data that stops before the picture ends.
+bool decodeDibPixels(const Dib& dib, const uint8_t* data, size_t length, uint64_t pixelsAt,
+                     RasterImage& out);
+
+// Whether any pixel of a 32-bit image has a nonzero alpha byte; and setting all of them.
+bool hasAnyAlpha(const RasterImage& image);
+void setAlpha(RasterImage& image, uint8_t alpha);
+
+}  // namespace drape::raster::detail

@@ -1,0 +1,231 @@
+// JPEG files through libjpeg (libjpeg-turbo where available).
+//
+//   [X] Greyscale, YCbCr and RGB, baseline and progressive, any chroma subsampling
+//   [X] CMYK and YCCK, plain or inverted as Adobe applications write it (Adobe marker)
+//   [X] Errors of the library return here instead of ending the process
+//   [ ] Data cut short: rejected, although libjpeg would pad it with grey
+//
+// Every result is a 24-bit image. libjpeg-turbo writes blue, green, red straight into the
+// image rows; other libjpeg builds give red, green, blue and the bytes are swapped after.
+//
+// Hostile files cannot make the library allocate without bound: the size is checked against
+// kMaxImageSide and against what the data can hold before any pixel memory is taken, the
+// library's own working memory is capped, and the number of progressive scans is limited.
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <limits>
+#include <new>
+#include <utility>
+#include <vector>
+
+// After <cstdio>: jpeglib.h uses FILE and size_t without declaring them.
+#include <jpeglib.h>
+// The message codes, for telling warnings apart.
+#include <jerror.h>
+
+#include "raster/decode_internal.h"
+
+namespace drape::raster::detail {
+
+namespace {
+
+// Whole-image buffers of progressive files and the library's other allocations stay below
+// this; a 6000x4000 progressive photo needs about 150 MiB.
+constexpr long kMaxLibraryMemory = 1L << 30;
+// Real encoders write a dozen scans; thousands of empty ones would make each pass over the
+// coefficients repeat without end.
+constexpr int kMaxScans = 500;
+// Rows handed to the library per call, so that its upsampler can fill several at once.
+constexpr int kRowsPerRead = 16;
+
+struct ErrorManager {
+    jpeg_error_mgr library;
+    std::jmp_buf jump;
+};
+
+// The decompressor and what a failed decode must release. Kept out of the frame that calls
+// setjmp, so that the jump back skips no destructor.
+struct JpegJob {
+    jpeg_decompress_struct info{};
+    ErrorManager error{};
+    jpeg_progress_mgr progress{};
+    bool created = false;
+    std::unique_ptr<RasterImage> image;
+    std::vector<JSAMPLE> cmykRow;
+
+    JpegJob() = default;
+    JpegJob(const JpegJob&) = delete;
+    JpegJob& operator=(const JpegJob&) = delete;
+    ~JpegJob() {
+        if (created) {
+            jpeg_destroy_decompress(&info);
+        }
+    }
+};
+
+[[noreturn]] void failJpeg(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+}
+
+// Warnings are silent, except that running out of data ends the decode: the library would
+// otherwise invent the rest of the picture.
+void onJpegMessage(j_common_ptr info, int level) {
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) {
+        failJpeg(info);
+    }
+}
+
+void onJpegProgress(j_common_ptr info) {
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
+        failJpeg(info);
+    }
+}
+
+// Every block of every component costs at least one bit of Huffman-coded data (its DC
+// code), so data that cannot hold that many bits cannot be the picture it declares. This
+// rejects tiny files that declare huge sizes before the image is allocated. Arithmetic
+// coding has no such floor; its sizes are bounded by kMaxImageSide alone.
+bool dataCanHoldBlocks(const jpeg_decompress_struct& info, size_t length) {
+    if (info.arith_code) {
+        return true;
+    }
+    uint64_t blocks = 0;
+    for (int c = 0; c < info.num_components; ++c) {
+        const jpeg_component_info& component = info.comp_info[c];
+        blocks += uint64_t{component.width_in_blocks} * component.height_in_blocks;
+    }
+    return blocks / 8 <= length;
+}
+
+bool allocateRows(JpegJob& job, int width, int height, bool cmyk) {
+    job.image = makeImage(width, height, 24);
+    if (job.image == nullptr) {
+        return false;
+    }
+    if (cmyk) {
+        try {
+            job.cmykRow.resize(static_cast<size_t>(width) * 4);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Inverted (Adobe) samples hold 255 minus the ink; plain ones hold the ink.
+void cmykToBgr(const JSAMPLE* from, uint8_t* to, int width, bool inverted) {
+    for (int x = 0; x < width; ++x) {
+        unsigned c = from[4 * x];
+        unsigned m = from[4 * x + 1];
+        unsigned y = from[4 * x + 2];
+        unsigned k = from[4 * x + 3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        to[3 * x] = static_cast<uint8_t>((y * k + 127) / 255);
+        to[3 * x + 1] = static_cast<uint8_t>((m * k + 127) / 255);
+        to[3 * x + 2] = static_cast<uint8_t>((c * k + 127) / 255);
+    }
+}
+
+// Runs the library over the data. No object with a destructor lives in this frame: an error
+// jumps back to the setjmp below.
+bool runJpeg(JpegJob& job, const uint8_t* data, size_t length) {
+    jpeg_decompress_struct& info = job.info;
+    info.err = jpeg_std_error(&job.error.library);
+    job.error.library.error_exit = failJpeg;
+    job.error.library.emit_message = onJpegMessage;
+    if (setjmp(job.error.jump) != 0) {
+        return false;
+    }
+    job.created = true;
+    jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = kMaxLibraryMemory;
+    job.progress.progress_monitor = onJpegProgress;
+    info.progress = &job.progress;
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(length));
+    jpeg_read_header(&info, TRUE);
+
+    if (info.image_width < 1 || info.image_width > kMaxImageSide || info.image_height < 1 ||
+        info.image_height > kMaxImageSide || !dataCanHoldBlocks(info, length)) {
+        return false;
+    }
+    bool cmyk = false;
+    switch (info.jpeg_color_space) {
+        case JCS_GRAYSCALE:
+        case JCS_YCbCr:
+        case JCS_RGB:
+#ifdef JCS_EXTENSIONS
+            info.out_color_space = JCS_EXT_BGR;
+#else
+            info.out_color_space = JCS_RGB;
+#endif
+            break;
+        case JCS_CMYK:
+        case JCS_YCCK:
+            info.out_color_space = JCS_CMYK;
+            cmyk = true;
+            break;
+        default:
+            return false;
+    }
+    jpeg_start_decompress(&info);
+    const int width = static_cast<int>(info.output_width);
+    const int height = static_cast<int>(info.output_height);
+    if (info.output_components != (cmyk ? 4 : 3) || !allocateRows(job, width, height, cmyk)) {
+        return false;
+    }
+    RasterImage& image = *job.image;
+    while (info.output_scanline < info.output_height) {
+        const int y = static_cast<int>(info.output_scanline);
+        if (cmyk) {
+            JSAMPROW row = job.cmykRow.data();
+            if (jpeg_read_scanlines(&info, &row, 1) != 1) {
+                return false;
+            }
+            cmykToBgr(row, image.row(y), width, info.saw_Adobe_marker);
+            continue;
+        }
+        JSAMPROW rows[kRowsPerRead];
+        const int count = std::min(kRowsPerRead, height - y);
+        for (int i = 0; i < count; ++i) {
+            rows[i] = image.row(y + i);
+        }
+        if (jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(count)) == 0) {
+            return false;
+        }
+    }
+#ifndef JCS_EXTENSIONS
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = image.row(y);
+        for (int x = 0; x < width; ++x) {
+            std::swap(row[3 * x], row[3 * x + 2]);
+        }
+    }
+#endif
+    return true;
+}
+
+}  // namespace
+
+bool isJpeg(const uint8_t* data, size_t length) {
+    return length >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
+std::unique_ptr<RasterImage> decodeJpeg(const uint8_t* data, size_t length) {
+    if (!isJpeg(data, length) || length > std::numeric_limits<unsigned long>::max()) {
+        return nullptr;
+    }
+    JpegJob job;
+    if (!runJpeg(job, data, length)) {
+        return nullptr;
+    }
+    job.image->format = ImageFormat::Jpeg;
+    return std::move(job.image);
+}
+
+}  // namespace drape::raster::detail
