@@ -1,12 +1,12 @@
 #include "interp/backgrounds.h"
 
 #include <array>
-#include <cmath>
 #include <string>
 #include <utility>
 
 #include "interp/monitor_selection.h"
 #include "interp/tokens.h"
+#include "raster/pixel_ops.h"
 #include "run/settings.h"
 
 namespace drape {
@@ -138,20 +138,30 @@ void DrawStripes(Colour ground, Colour stripe, int32_t period, int32_t width) {
     } while (v <= w);
 }
 
+namespace {
+
+// g = round(0.2 R + 0.3 G + 0.2 B) in integers: (2 R + 3 G + 2 B) / 10 rounded, halves up. The
+// sum stays below 2^16, so the loop vectorises on 16-bit lanes with a multiply for the divide.
+DRAPE_VECTOR_CLONES void drainRow(uint8_t* p, size_t pixels) {
+    for (size_t x = 0; x < pixels; ++x) {
+        const auto sum =
+            static_cast<uint16_t>(2 * p[3 * x + 2] + 3 * p[3 * x + 1] + 2 * p[3 * x] + 5);
+        const auto g = static_cast<uint8_t>(sum / 10);
+        p[3 * x] = g;
+        p[3 * x + 1] = g;
+        p[3 * x + 2] = g;
+    }
+}
+
+}  // namespace
+
 void Drain() {
     raster::RasterImage* canvas = raster::imageHandle(kCanvas);
     if (canvas == nullptr) {
         return;
     }
     for (int32_t y = 0; y < canvas->height; ++y) {
-        uint8_t* pixel = canvas->row(y);
-        for (int32_t x = 0; x < canvas->width; ++x, pixel += 3) {
-            const double grey = 0.2 * pixel[2] + 0.3 * pixel[1] + 0.2 * pixel[0];
-            const auto g = static_cast<uint8_t>(std::lround(grey));
-            pixel[0] = g;
-            pixel[1] = g;
-            pixel[2] = g;
-        }
+        drainRow(canvas->row(y), static_cast<size_t>(canvas->width));
     }
 }
 

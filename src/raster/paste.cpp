@@ -68,6 +68,17 @@ void forEachRow(RasterImage& target, const RasterImage& source, const PasteArea&
     }
 }
 
+// Mixes a run of bytes in with a constant alpha: (src * a + old * (255 - a)) / 255 per byte.
+// The divide of mixByte is written out, because a call would not be inlined into the vector
+// clones and the loop would stay scalar.
+DRAPE_VECTOR_CLONES void mixSpan(uint8_t* d, const uint8_t* s, size_t n, uint16_t alpha) {
+    const auto keep = static_cast<uint16_t>(255 - alpha);
+    for (size_t i = 0; i < n; ++i) {
+        const auto incremented = static_cast<uint16_t>(d[i] * keep + s[i] * alpha + 1);
+        d[i] = static_cast<uint8_t>((uint32_t{incremented} * 257u) >> 16);
+    }
+}
+
 // Mixes the source in with a constant alpha 1..255.
 void pasteWithAlpha(RasterImage& target, const RasterImage& source, const PasteArea& area,
                     int alpha) {
@@ -81,6 +92,11 @@ void pasteWithAlpha(RasterImage& target, const RasterImage& source, const PasteA
             d[1] = detail::mixByte(d[1], keep, static_cast<uint16_t>(s[1] * pixelAlpha));
             d[2] = detail::mixByte(d[2], keep, static_cast<uint16_t>(s[2] * pixelAlpha));
         });
+        return;
+    }
+    if (target.depth == 24) {
+        forEachRow(target, source, area,
+                   [a](uint8_t* d, const uint8_t* s, size_t n) { mixSpan(d, s, n, a); });
         return;
     }
     const auto keep = static_cast<uint16_t>(255 - a);

@@ -75,6 +75,8 @@ TEST_F(EffectsTest, DrainWeightsChannelsAndRounds) {
     EXPECT_EQ(paint("color 0A1421 drain").at(3, 3), (Rgb{15, 15, 15}));
     // 0.2 * 100 + 0.3 * 80 + 0.2 * 25 = 49
     EXPECT_EQ(paint("color 645019 drain").at(2, 1), (Rgb{49, 49, 49}));
+    // 0.3 * 31 + 0.2 * 1 = 9.5 exactly: halves round up (in doubles the sum is just below 9.5).
+    EXPECT_EQ(paint("color 001F01 drain").at(0, 0), (Rgb{10, 10, 10}));
 }
 
 TEST_F(EffectsTest, InvertTwiceRestoresAndOnceComplements) {

@@ -1,0 +1,11 @@
+// [X] stretchHalftone: area averaging in portable C++ (no system stretch on posix desktops)
+#include "platform/area_resample.h"
+#include "platform/posix/posix_platform.h"
+
+namespace drape::platform::posix {
+
+void PosixPlatform::stretchHalftone(const PixelView& source, const MutablePixelView& target) {
+    areaResample(source, target);
+}
+
+}  // namespace drape::platform::posix
