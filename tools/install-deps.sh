@@ -6,8 +6,9 @@ packages=(
     cmake ninja-build g++ pkg-config
     libx11-dev libxrandr-dev
     libjpeg62-turbo-dev libpng-dev zlib1g-dev
-    libfreetype-dev libfontconfig-dev
+    libfreetype-dev libfontconfig-dev fonts-liberation
     libgtest-dev libgmock-dev libbenchmark-dev
+    imagemagick python3-pil libjpeg-turbo-progs
 )
 
 missing=()

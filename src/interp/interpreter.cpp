@@ -121,7 +121,8 @@ constexpr std::array kKeywords{
     KeywordRow{"reverse",     1, Reach::Once,       [](const Call&) { settings().textColour ^= 0xFFFFFFu; }},
     KeywordRow{"font",        3, Reach::Once,       setFont},
     KeywordRow{"big",         2, Reach::PerMonitor, [](const Call& c) { DrawBigText(c.argument); }},
-    KeywordRow{"text",        2, Reach::PerMonitor, [](const Call& c) { DrawTextLines(c.argument); }},
+    // "text" visits the selected monitors itself, to make its fonts once for all of them.
+    KeywordRow{"text",        2, Reach::Once,       [](const Call& c) { DrawTextLines(c.argument); }},
     KeywordRow{"load",        2, Reach::Once,       [](const Call& c) { FitImageFile(c.argument); }},
     KeywordRow{"frompanel",   1, Reach::Once,       fromPanel},
     KeywordRow{"pairs",       2, Reach::Once,       [](const Call& c) { settings().pairs = ParseInteger(c.argument); }},

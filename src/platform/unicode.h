@@ -14,4 +14,11 @@ std::string utf16ToUtf8(std::u16string_view text);
 // Number of characters (code points) in UTF-8 text; an invalid byte counts as one.
 size_t countCharacters(std::string_view text);
 
+// Simple case mappings of the letters of ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic,
+// as the Windows character functions map them; other characters stay as they are.
+std::string toUpper(std::string_view text);
+std::string toLower(std::string_view text);
+char32_t upperOf(char32_t c);
+char32_t lowerOf(char32_t c);
+
 }  // namespace drape::platform
