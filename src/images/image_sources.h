@@ -1,13 +1,33 @@
 // Photographs: fitting one file to the desktop or the selected monitors, and random picks.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace drape {
 
-// Fits the image file onto monitors firstMonitor..lastMonitor of the current run.
+inline constexpr const char* kMissingImageMessage = "Missing image file";
+inline constexpr const char* kPairsFileName = "drape.lst";
+
+// Fits the image file onto monitors firstMonitor..lastMonitor of the current run, or over the
+// whole canvas when it is a picture made for the whole desktop.
 void FitImageFile(const std::string& path);
 // Loads one image for every monitor from a folder or a folder word.
 void LoadRandomImages(const std::string& argument);
+
+// The crop of a w x h photo for a target of aspect `targetAspect` at tolerance `tolerance`
+// percent; whole when the stretch test passes.
+struct CropRect {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const CropRect&) const = default;
+};
+// True when a w x h photo is a picture for the whole W x H desktop: of about its shape and
+// large enough.
+bool IsWholeDesktopPicture(int32_t width, int32_t height, int32_t canvasWidth, int32_t canvasHeight,
+                           int32_t distort, int32_t expand);
+CropRect ChooseCrop(int32_t width, int32_t height, float targetAspect, double tolerance);
 
 }  // namespace drape

@@ -1,7 +1,5 @@
 #include "interp/wallpaper_output.h"
 
-#include <cstdio>
-
 #include "interp/monitor_selection.h"
 #include "platform/platform.h"
 #include "raster/raster.h"
@@ -67,8 +65,7 @@ void WriteAndInstallWallpaper() {
     // A bitmap that could not be written is not installed: the desktop would lose its
     // picture to a missing or partial file.
     if (!written) {
-        std::fprintf(stderr, "drape: could not write the wallpaper bitmap \"%s\"\n",
-                     s.outputPath.c_str());
+        os.reportError("could not write the wallpaper bitmap \"" + s.outputPath + "\"");
         return;
     }
     if (s.keep) {

@@ -1,9 +1,112 @@
 #include "run/command_sources.h"
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "gui/documentation.h"
 #include "interp/tokens.h"
+#include "platform/platform.h"
+#include "platform/unicode.h"
+#include "run/autorun.h"
+#include "run/registry.h"
 #include "run/settings.h"
+#include "run/system_facts.h"
 
 namespace drape {
+
+namespace {
+
+// A file this small cannot hold a command worth running (it may be a lone line break).
+constexpr int64_t kMinCommandFileBytes = 3;
+constexpr size_t kMaxCommandFileBytes = size_t{16} << 20;
+constexpr uint32_t kDelayStepMs = 128;
+
+struct Preset {
+    std::string_view word;
+    bool consumes;
+    std::string_view before;
+    std::string_view after;
+};
+
+// clang-format off
+constexpr std::array kPresets{
+    Preset{"adminmark", false, "traffic darken big ~ip~ fade text \"ADMIN | ~host~ ~ip~\"", ""},
+    Preset{"basemark",  true,  "base fade text \" BASE IMAGE | ", " | NOT FOR REGULAR USE | ~host~ ~ip~\""},
+    Preset{"highmark",  true,  "big ~ip~ fade text \"", "| ~host~ ~ip~\""},
+    Preset{"lowmark",   true,  "transparent big ~ip~ fade text \"", "| ~host~ ~ip~\""},
+    Preset{"mark",      true,  "transparent big ~ip~ fade text \"", "| ~host~ ~ip~\""},
+    Preset{"darkmark",  true,  "fade big ~ip~ darken text \"", "| ~host~ ~ip~\" darken darken"},
+    Preset{"dotmark",   true,  "big ~ip~ dots text \"", "| ~host~ ~ip~ \" fade"},
+    Preset{"ipallmark", true,  "big ~ip~ dots text \"", "| ~host~ ~ipall~ \" fade"},
+};
+// clang-format on
+
+const Preset* findPreset(std::string_view word) {
+    for (const Preset& preset : kPresets) {
+        if (preset.word == word) {
+            return &preset;
+        }
+    }
+    return nullptr;
+}
+
+std::string lowerAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    });
+    return text;
+}
+
+// Dropped image files: by the last four characters, whatever their case.
+bool isImageFileName(const std::string& word) {
+    if (word.size() <= 4 || platform::countCharacters(word) <= 4) {
+        return false;
+    }
+    const std::string ending = lowerAscii(word.substr(word.size() - 4));
+    return ending == ".jpg" || ending == ".bmp" || ending == ".png";
+}
+
+void showError(const std::string& text) {
+    platform::current().messageBox(kProductTitle, text, platform::kMbIconError);
+}
+
+void delay(const std::string& parameter) {
+    platform::Platform& os = platform::current();
+    const int32_t seconds = ParseInteger(parameter);
+    if (seconds <= 0) {
+        return;
+    }
+    const uint32_t start = os.tickCount();
+    const int64_t wait = int64_t{seconds} * 1000;
+    while (int64_t{os.tickCount() - start} < wait) {
+        os.sleepMs(kDelayStepMs);
+    }
+}
+
+void getWallpaper(const std::string& parameter) {
+    platform::Platform& os = platform::current();
+    const std::string path = os.wallpaper();
+    if (parameter == "name") {
+        os.messageBox(kProductTitle, "Current wallpaper is \r\n\r\n" + path, platform::kMbOk);
+    } else if (!parameter.empty() && (path.empty() || !os.copyFile(path, parameter))) {
+        showError("Could not copy \r\n\r\n" + path + "\r\n\r\nto\r\n\r\n" + parameter);
+    }
+}
+
+void setWallpaper(const std::string& parameter) {
+    platform::Platform& os = platform::current();
+    if (parameter.empty() || os.fileSize(parameter) < 0) {
+        showError("Could not find \r\n\r\n" + parameter);
+        return;
+    }
+    // Tiling off, but only where the setting exists: a fresh profile is left alone.
+    RegistryWrite(kHkeyCurrentUser, kDesktopKey, "TileWallPaper", "0", false);
+    os.setWallpaper(parameter, platform::kSpifUpdateIniFile);
+    os.setWallpaper(parameter, platform::kSpifSendWinIniChange);
+}
+
+}  // namespace
 
 std::string JoinArguments(const std::vector<std::string>& arguments) {
     std::string joined;
@@ -17,11 +120,146 @@ std::string JoinArguments(const std::vector<std::string>& arguments) {
     return TrimBlanks(joined);
 }
 
+std::vector<std::string> SplitTextLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::string line;
+    bool any = false;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\0') {
+            continue;
+        }
+        any = true;
+        if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            any = false;
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            line += c;
+        }
+    }
+    if (any) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string JoinCommandFileLines(const std::string& bytes) {
+    std::string joined;
+    for (const std::string& raw : SplitTextLines(bytes)) {
+        const std::string line = TrimBlanks(raw);
+        if (line.empty() || line.front() == ';') {
+            continue;
+        }
+        if (!joined.empty()) {
+            joined += ' ';
+        }
+        joined += line;
+    }
+    return joined;
+}
+
 void ChooseCommandSource(const std::vector<std::string>& arguments) {
     Settings& s = settings();
+    platform::Platform& os = platform::current();
+
     s.commandString = JoinArguments(arguments);
     s.tokenCount = CountTokens(s.commandString);
     s.presetSource = 0;
+    if (s.tokenCount > 0) {
+        return;
+    }
+
+    const std::string commandFile = ProgramFolder() + kCommandFileName;
+    if (os.fileSize(commandFile) >= kMinCommandFileBytes) {
+        if (const auto bytes = os.readFile(commandFile, kMaxCommandFileBytes)) {
+            s.commandString = TrimBlanks(JoinCommandFileLines(*bytes));
+            s.tokenCount = CountTokens(s.commandString);
+        }
+    }
+    if (s.tokenCount > 0) {
+        return;
+    }
+
+    s.presetSource = 2;
+    if (const auto autorun = ReadAutorunEntry()) {
+        s.commandString = *autorun + " gui";
+        s.tokenCount = CountTokens(s.commandString);
+        if (s.tokenCount > 0) {
+            return;
+        }
+    }
+
+    s.commandString = kDefaultCommand;
+    s.tokenCount = CountTokens(s.commandString);
+    s.presetSource = 1;
+}
+
+bool PresetConsumesParameter(const std::string& word) {
+    const Preset* preset = findPreset(word);
+    return preset != nullptr && preset->consumes;
+}
+
+std::string ExpandPreset(const std::string& word, const std::string& parameter) {
+    const Preset* preset = findPreset(word);
+    if (preset == nullptr) {
+        return {};
+    }
+    std::string expansion(preset->before);
+    if (preset->consumes) {
+        expansion += parameter;
+    }
+    expansion += preset->after;
+    return expansion;
+}
+
+void PrepareCommands() {
+    Settings& s = settings();
+    std::string rewritten;
+    std::string previousWord;
+    int32_t imageCount = 0;
+
+    for (int32_t i = 1; i <= s.tokenCount; ++i) {
+        const std::string word = GetToken(s.commandString, i, false);
+        const std::string parameter = GetToken(s.commandString, i + 1, true);
+        if (word == "gui") {
+            s.guiMode = true;
+        } else if (word == "help") {
+            ShowDocumentation(DocumentationTitle(), HelpText());
+            rewritten.clear();
+            s.commandString.clear();
+            s.tokenCount = 0;
+            break;
+        } else if (findPreset(word) != nullptr) {
+            rewritten += " " + ExpandPreset(word, parameter);
+            if (PresetConsumesParameter(word)) {
+                ++i;
+            }
+        } else if (word == "delay") {
+            delay(parameter);
+            ++i;
+        } else if (word == "get") {
+            getWallpaper(parameter);
+            ++i;
+        } else if (word == "set") {
+            setWallpaper(parameter);
+            ++i;
+        } else if (previousWord != "save" && previousWord != "load" && isImageFileName(word)) {
+            ++imageCount;
+            if (imageCount >= 2) {
+                rewritten += " monitor " + std::to_string(imageCount);
+            }
+            rewritten += " load \"" + word + "\" fade";
+        } else {
+            rewritten += " " + word;
+            previousWord = word;
+        }
+    }
+    s.commandString = TrimBlanks(rewritten);
+    s.tokenCount = CountTokens(s.commandString);
 }
 
 }  // namespace drape

@@ -13,8 +13,15 @@ int RunProgram(const std::vector<std::string>& arguments) {
     ApplyDefaults();
 
     ChooseCommandSource(arguments);
+    PrepareCommands();
 
     platform::Platform& os = platform::current();
+    if (settings().guiMode) {
+        // Without the settings window the commands still run once, so that a plain start on
+        // a machine without a display still paints the default wallpaper.
+        os.reportError("the settings window is not available here; running the commands once");
+        settings().guiMode = false;
+    }
     // The window is never shown; it is how the instance hears the terminate broadcast.
     os.openProgramWindow(kProductTitle);
 

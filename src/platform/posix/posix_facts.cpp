@@ -2,7 +2,8 @@
 // [X] userName: $USERNAME as on Windows, else the login name
 // [X] localTime (localtime_r); osVersionCode: a fixed 100, which the program reads as
 //     "XP or later" (it needs 60 or more)
-// [X] programFolder (/proc/self/exe), currentFolder (getcwd), tempFolder ($TMPDIR or /tmp,
+// [X] programPath and programFolder (/proc/self/exe), currentFolder (getcwd), tempFolder ($TMPDIR
+// or /tmp,
 //     symlinks resolved); all end in '/'
 #include "platform/posix/posix_facts.h"
 
@@ -99,7 +100,7 @@ int PosixPlatform::osVersionCode() {
     return kOsVersionCode;
 }
 
-std::string PosixPlatform::programFolder() {
+std::string PosixPlatform::programPath() {
     std::string path(256, '\0');
     while (true) {
         const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
@@ -108,10 +109,15 @@ std::string PosixPlatform::programFolder() {
         }
         if (static_cast<size_t>(length) < path.size()) {
             path.resize(static_cast<size_t>(length));
-            return folderOf(path);
+            return path;
         }
         path.resize(path.size() * 2);
     }
+}
+
+std::string PosixPlatform::programFolder() {
+    const std::string path = programPath();
+    return path.empty() ? std::string() : folderOf(path);
 }
 
 std::string PosixPlatform::currentFolder() {

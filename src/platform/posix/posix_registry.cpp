@@ -6,6 +6,8 @@
 //     with flock on registry.reg.lock, held over the whole read-modify-write
 // [X] A hive that cannot be parsed is reported once, reads as empty, and is moved aside to
 //     registry.reg.bad (then .bad.1, .bad.2 ...) before a new one is written
+// [X] The autorun value "Drape" under Software\Microsoft\Windows\CurrentVersion\Run is the
+//     XDG autostart entry $XDG_CONFIG_HOME/autostart/drape.desktop, its data carried in Exec
 // [ ] Other roots: reads find nothing (2) and writes are refused (5)
 // [ ] Key security, volatile keys, change notification
 #include <fcntl.h>
@@ -14,10 +16,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "platform/posix/posix_desktop_entry.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/posix_text.h"
 #include "platform/posix/posix_userdirs.h"
 #include "platform/posix/registry_file.h"
 
@@ -39,6 +44,70 @@ std::optional<std::string> hivePathOf(const std::string& keyPath) {
         return std::nullopt;
     }
     return std::string(kRootName) + "\\" + keyPath;
+}
+
+// The desktop starts programs at log-on from autostart entries, so the value that starts Drape
+// at log-on on Windows lives there instead of in the hive.
+constexpr std::string_view kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr std::string_view kAutorunName = "Drape";
+
+bool isRunKey(const std::string& keyPath) {
+    return sameRegistryName(keyPath, kRunKey);
+}
+
+bool isAutorunValue(const std::string& keyPath, const std::string& name) {
+    return isRunKey(keyPath) && sameRegistryName(name, kAutorunName);
+}
+
+std::string autostartFolder() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && *config == '/') {
+        return std::string(config) + "/autostart/";
+    }
+    const std::string home = homeFolder();
+    return home.empty() ? std::string() : home + "/.config/autostart/";
+}
+
+int readAutorun(size_t maxBytes, RegValue& out) {
+    const std::string folder = autostartFolder();
+    int error = 0;
+    const auto text =
+        folder.empty() ? std::nullopt : readWholeFile(folder + "drape.desktop", 1 << 20, error);
+    const auto exec = text ? desktopEntryValue(*text, "Exec") : std::nullopt;
+    const auto data = exec ? commandLineFromExec(*exec) : std::nullopt;
+    if (!data) {
+        return kRegFileNotFound;
+    }
+    out.type = RegType::Sz;
+    out.data = regSzData(*data);
+    if (out.data.size() > maxBytes) {
+        out.data.clear();
+        return kRegMoreData;
+    }
+    return kRegSuccess;
+}
+
+int writeAutorun(const RegValue& value) {
+    if (value.type != RegType::Sz) {
+        return kRegInvalidData;
+    }
+    const std::string folder = autostartFolder();
+    if (folder.empty() || !makeFolders(folder, 0700)) {
+        return kRegAccessDenied;
+    }
+    const std::string text = "[Desktop Entry]\nType=Application\nName=Drape\nExec=" +
+                             escapeDesktopString(execFromCommandLine(regSzText(value.data))) +
+                             "\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
+    return writeFileAtomically(folder + "drape.desktop", text, 0644) ? kRegSuccess
+                                                                     : kRegAccessDenied;
+}
+
+int deleteAutorun() {
+    const std::string folder = autostartFolder();
+    if (folder.empty() || unlink((folder + "drape.desktop").c_str()) != 0) {
+        return errno == EACCES || errno == EPERM ? kRegAccessDenied : kRegFileNotFound;
+    }
+    return kRegSuccess;
 }
 
 std::string hiveFile() {
@@ -170,6 +239,9 @@ int PosixPlatform::regOpenKey(uint32_t root, const std::string& keyPath) {
     if (root != kHkeyCurrentUser || !path) {
         return kRegFileNotFound;
     }
+    if (isRunKey(keyPath)) {
+        return kRegSuccess;  // like Windows, every user has it
+    }
     Hive hive;
     if (loadHive(hive) == HiveRead::Failed) {
         return kRegAccessDenied;
@@ -182,6 +254,9 @@ int PosixPlatform::regQueryValue(uint32_t root, const std::string& keyPath, cons
     const std::optional<std::string> path = hivePathOf(keyPath);
     if (root != kHkeyCurrentUser || !path) {
         return kRegFileNotFound;
+    }
+    if (isAutorunValue(keyPath, name)) {
+        return readAutorun(maxBytes, out);
     }
     Hive hive;
     if (loadHive(hive) == HiveRead::Failed) {
@@ -231,6 +306,9 @@ int PosixPlatform::regSetValue(uint32_t root, const std::string& keyPath, const 
     if (!isStorableName(name)) {
         return kRegInvalidData;
     }
+    if (isAutorunValue(keyPath, name)) {
+        return writeAutorun(value);
+    }
     return changeHive([&](Hive& hive, bool& changed) {
         if (!hive.hasKey(*path)) {
             return kRegFileNotFound;
@@ -251,6 +329,9 @@ int PosixPlatform::regDeleteValue(uint32_t root, const std::string& keyPath,
     }
     if (!path) {
         return kRegFileNotFound;
+    }
+    if (isAutorunValue(keyPath, name)) {
+        return deleteAutorun();
     }
     return changeHive([&](Hive& hive, bool& changed) {
         HiveKey* key = hive.findKey(*path);

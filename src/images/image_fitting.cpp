@@ -1,0 +1,115 @@
+#include <algorithm>
+#include <cmath>
+
+#include "images/image_sources.h"
+#include "interp/monitor_selection.h"
+#include "platform/platform.h"
+#include "raster/raster.h"
+#include "run/settings.h"
+
+namespace drape {
+
+namespace {
+
+constexpr int kCanvas = 1;
+constexpr int kPhoto = 2;
+constexpr int kCrop = 3;
+
+// Nearest integer with halves going to the even one, as the FPU rounds by default.
+int64_t nearestEven(double value) {
+    return static_cast<int64_t>(std::nearbyint(value));
+}
+
+// Draws the photo (or the part ChooseCrop keeps) scaled into the target rectangle.
+void fitToTarget(int32_t x, int32_t y, int32_t width, int32_t height, float aspect,
+                 double tolerance) {
+    const int32_t w = raster::widthOf(kPhoto);
+    const int32_t h = raster::heightOf(kPhoto);
+    const CropRect crop = ChooseCrop(w, h, aspect, tolerance);
+    raster::ImageHandle source = raster::imageHandle(kPhoto);
+    const bool whole = crop == CropRect{0, 0, w, h};
+    if (!whole) {
+        if (raster::openContext(kPhoto) == 0) {
+            return;
+        }
+        const int captured = raster::captureRegion(kCrop, crop.x, crop.y, crop.width, crop.height);
+        raster::closeContext();
+        if (captured == 0) {
+            return;
+        }
+        source = raster::imageHandle(kCrop);
+    }
+    if (raster::openContext(kCanvas) != 0) {
+        raster::pasteImageScaled(source, x, y, width, height);
+        raster::closeContext();
+    }
+    raster::releaseImage(kCrop);
+}
+
+}  // namespace
+
+CropRect ChooseCrop(int32_t width, int32_t height, float targetAspect, double tolerance) {
+    const double a = targetAspect;
+    const double image = static_cast<float>(static_cast<float>(width) / static_cast<float>(height));
+    if (image * (100.0 - tolerance) < a * 100.0 && image * 100.0 > a * (100.0 - tolerance)) {
+        return {0, 0, width, height};
+    }
+    if (image < a) {
+        const int64_t wanted = nearestEven(((width / a) * 100.0) / (100.0 - tolerance));
+        const auto ch = static_cast<int32_t>(std::min<int64_t>(height, wanted));
+        return {0, (height - ch) / 2, width, ch};
+    }
+    const int64_t wanted = nearestEven(((height * a) * 100.0) / (100.0 - tolerance));
+    const auto cw = static_cast<int32_t>(std::min<int64_t>(width, wanted));
+    return {(width - cw) / 2, 0, cw, height};
+}
+
+bool IsWholeDesktopPicture(int32_t width, int32_t height, int32_t canvasWidth, int32_t canvasHeight,
+                           int32_t distort, int32_t expand) {
+    const double desktopAspect =
+        static_cast<float>(static_cast<float>(canvasWidth) / static_cast<float>(canvasHeight));
+    const double imageAspect =
+        static_cast<float>(static_cast<float>(width) / static_cast<float>(height));
+    const double d = distort;
+    // The size tests in 64 bits: large sizes with odd settings must not wrap.
+    return imageAspect * (100.0 - d) < desktopAspect * 115.0 &&
+           imageAspect * 115.0 > desktopAspect * (100.0 - d) &&
+           int64_t{width} * 100 > int64_t{canvasWidth} * (100 - int64_t{expand}) &&
+           int64_t{height} * 100 > int64_t{canvasHeight} * (100 - int64_t{expand});
+}
+
+void FitImageFile(const std::string& path) {
+    Settings& s = settings();
+    if (raster::readImageFile(kPhoto, path) == nullptr) {
+        if (!s.silent) {
+            platform::current().messageBox(kProductTitle,
+                                           std::string(kMissingImageMessage) + "\r\n\r\n" + path,
+                                           platform::kMbIconError);
+        }
+        return;
+    }
+    const int32_t canvasWidth = raster::widthOf(kCanvas);
+    const int32_t canvasHeight = raster::heightOf(kCanvas);
+    const int32_t w = raster::widthOf(kPhoto);
+    const int32_t h = raster::heightOf(kPhoto);
+    if (canvasWidth > 0 && canvasHeight > 0) {
+        const float desktopAspect =
+            static_cast<float>(canvasWidth) / static_cast<float>(canvasHeight);
+        const double d = s.distort;
+        const bool wholeDesktop =
+            IsWholeDesktopPicture(w, h, canvasWidth, canvasHeight, s.distort, s.expand);
+        if (wholeDesktop) {
+            fitToTarget(0, 0, canvasWidth, canvasHeight, desktopAspect, d);
+        } else {
+            MonitorState& m = state().monitor;
+            for (int32_t i = m.firstMonitor; i <= m.lastMonitor; ++i) {
+                SelectMonitor(i);
+                fitToTarget(m.monitorX, m.monitorY, m.monitorWidth, m.monitorHeight,
+                            m.monitorAspect, d / 2.0);
+            }
+        }
+    }
+    raster::releaseImage(kPhoto);
+}
+
+}  // namespace drape

@@ -1,0 +1,124 @@
+#include <string_view>
+#include <vector>
+
+#include "images/image_sources.h"
+#include "interp/interpreter.h"
+#include "interp/tokens.h"
+#include "platform/platform.h"
+#include "platform/unicode.h"
+#include "run/command_sources.h"
+#include "run/settings.h"
+#include "run/system_facts.h"
+
+namespace drape {
+
+namespace {
+
+constexpr int kFieldsPerPair = 8;
+constexpr int64_t kMinPairsFileBytes = 3;
+constexpr size_t kMaxPairsFileBytes = size_t{16} << 20;
+
+// An integer drawn uniformly from 0 to n inclusive.
+int32_t randomUpTo(int32_t n) {
+    return UniformInRange(0, n);
+}
+
+std::string resolveFolder(const std::string& argument) {
+    std::string folder;
+    if (argument == "currentfolder") {
+        folder = CurrentFolder();
+    } else if (argument == "programfolder") {
+        folder = ProgramFolder();
+    } else if (argument == "tempfolder") {
+        folder = TempFolder();
+    } else {
+        folder = argument;
+    }
+    const char separator = platform::current().pathSeparator();
+    if (folder.empty() || folder.back() != separator) {
+        folder += separator;
+    }
+    return folder;
+}
+
+// Eight entries per pair line, in file order; lines without a comma are not pairs.
+std::vector<std::string> readPairs(const std::string& bytes) {
+    std::vector<std::string> entries;
+    for (const std::string& raw : SplitTextLines(bytes)) {
+        const std::string line = TrimBlanks(raw);
+        if (line.empty() || line.front() == ';' || line.find(',') == std::string::npos) {
+            continue;
+        }
+        size_t start = 0;
+        for (int field = 0; field < kFieldsPerPair; ++field) {
+            if (start == std::string::npos) {
+                entries.emplace_back();
+                continue;
+            }
+            const size_t comma = line.find(',', start);
+            entries.push_back(
+                line.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+            start = comma == std::string::npos ? std::string::npos : comma + 1;
+        }
+    }
+    return entries;
+}
+
+bool isPictureName(const std::string& lowered) {
+    if (platform::countCharacters(lowered) <= 4) {
+        return false;
+    }
+    const std::string_view ending = std::string_view(lowered).substr(lowered.size() - 4);
+    return ending == ".png" || ending == ".jpg" || ending == ".bmp";
+}
+
+void fitOnMonitor(int32_t monitor, const std::string& path) {
+    MonitorState& m = state().monitor;
+    m.firstMonitor = monitor;
+    m.lastMonitor = monitor;
+    FitImageFile(path);
+}
+
+}  // namespace
+
+void LoadRandomImages(const std::string& argument) {
+    platform::Platform& os = platform::current();
+    const std::string folder = resolveFolder(argument);
+    const int32_t monitors = state().monitors.count;
+    const std::string pairsFile = folder + kPairsFileName;
+
+    if (os.fileSize(pairsFile) >= kMinPairsFileBytes && randomUpTo(100) < settings().pairs) {
+        // A pairs file that cannot be read gives no pair lines: nothing is drawn.
+        const auto bytes = os.readFile(pairsFile, kMaxPairsFileBytes);
+        const std::vector<std::string> entries =
+            bytes ? readPairs(*bytes) : std::vector<std::string>{};
+        if (entries.empty()) {
+            return;
+        }
+        const auto lines = static_cast<int32_t>(entries.size());
+        const int32_t base = randomUpTo((lines - 1) / kFieldsPerPair) * kFieldsPerPair;
+        // A line names photographs for eight monitors; further monitors keep what they have.
+        for (int32_t m = 0; m < monitors && m < kFieldsPerPair; ++m) {
+            fitOnMonitor(m, folder + TrimBlanks(entries[static_cast<size_t>(base + m)]));
+        }
+        return;
+    }
+
+    // Names are kept as listed: on a file system that tells case apart, the lower-cased name
+    // would name another file.
+    std::vector<std::string> candidates;
+    for (const std::string& name : os.listFiles(folder)) {
+        if (isPictureName(platform::toLower(TrimBlanks(name)))) {
+            candidates.push_back(name);
+        }
+    }
+    if (candidates.empty()) {
+        return;
+    }
+    const auto count = static_cast<int32_t>(candidates.size());
+    for (int32_t m = 0; m < monitors; ++m) {
+        fitOnMonitor(m, folder + candidates[static_cast<size_t>(randomUpTo(count - 1))]);
+    }
+}
+
+}  // namespace drape
