@@ -2,9 +2,11 @@
 // monitor layout pointed at a private directory.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -59,6 +61,17 @@ class EndToEndTest : public ::testing::Test {
     }
 
     std::string hive() { return slurp(dir / "config" / "drape" / "registry.reg"); }
+
+    std::string program() const { return program_; }
+
+    // A plain-coloured photo written by ImageMagick in the format its name gives.
+    bool photo(const fs::path& path, const std::string& colour, const std::string& size) {
+        const std::string command = "convert -size " + size + " xc:'" + colour + "' '" +
+                                    path.string() + "' >/dev/null 2>&1";
+        return std::system(command.c_str()) == 0 && fs::exists(path);
+    }
+
+    std::optional<BmpImage> kept() { return parseBmp24(slurp(dir / "drape.bmp")); }
 
     int exitCode_ = -1;
 
@@ -126,6 +139,90 @@ TEST_F(EndToEndTest, MalformedMonitorListIsNamedAndTheNextSourceUsed) {
 TEST_F(EndToEndTest, ArgumentWithBlanksStaysOnePath) {
     drape("red save '" + (dir / "my walls.bmp").string() + "'", "64x32@0,0");
     EXPECT_EQ(fs::file_size(dir / "my walls.bmp"), 54u + 192u * 32u);
+}
+
+bool near(const Rgb& a, const Rgb& b) {
+    return std::abs(a.r - b.r) <= 3 && std::abs(a.g - b.g) <= 3 && std::abs(a.b - b.b) <= 3;
+}
+
+constexpr const char* kTwoMonitors = "64x36@0,0;64x36@64,0";
+
+TEST_F(EndToEndTest, RandomFillsBothMonitorsFromAFolderOfPhotos) {
+    const fs::path photos = dir / "photos";
+    fs::create_directories(photos);
+    if (!photo(photos / "a.jpg", "#C80000", "64x36") ||
+        !photo(photos / "b.png", "#C80000", "64x36") ||
+        !photo(photos / "c.bmp", "#C80000", "64x36")) {
+        GTEST_SKIP() << "ImageMagick is needed to make the photos";
+    }
+    drape("random '" + photos.string() + "' keep", kTwoMonitors);
+    const auto image = kept();
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(near(image->at(32, 18), {200, 0, 0}));
+    EXPECT_TRUE(near(image->at(96, 18), {200, 0, 0}));
+}
+
+TEST_F(EndToEndTest, PairsFilePutsTheNamedPhotosOnMonitorsZeroAndOne) {
+    const fs::path photos = dir / "photos";
+    fs::create_directories(photos);
+    if (!photo(photos / "Left.PNG", "#0000C8", "64x36") ||
+        !photo(photos / "right.bmp", "#00C800", "64x36")) {
+        GTEST_SKIP() << "ImageMagick is needed to make the photos";
+    }
+    std::ofstream(photos / "drape.lst") << "; left and right\nLeft.PNG , right.bmp\n";
+    drape("pairs 101 random '" + photos.string() + "' keep", kTwoMonitors);
+    const auto image = kept();
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(near(image->at(32, 18), {0, 0, 200}));
+    EXPECT_TRUE(near(image->at(96, 18), {0, 200, 0}));
+}
+
+TEST_F(EndToEndTest, DroppedFilesBecomeLoadCommands) {
+    if (!photo(dir / "a.jpg", "#C80000", "64x36") || !photo(dir / "b.png", "#0000C8", "64x36")) {
+        GTEST_SKIP() << "ImageMagick is needed to make the photos";
+    }
+    // The second file goes to monitor index 2, beyond two monitors, so the primary gets it.
+    drape("'" + (dir / "a.jpg").string() + "' '" + (dir / "b.png").string() + "' keep",
+          kTwoMonitors);
+    const auto image = kept();
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(near(image->at(32, 0), {0, 0, 200}));  // top rows: the fade has not begun
+    EXPECT_TRUE(near(image->at(96, 0), {200, 0, 0}));
+    EXPECT_LT(image->at(96, 35).r, 20);  // faded to near black at the bottom
+}
+
+TEST_F(EndToEndTest, CommandFileBesideTheProgramIsUsedWithoutArguments) {
+    const fs::path bin = dir / "bin";
+    fs::create_directories(bin);
+    fs::copy_file(program(), bin / "drape");
+    fs::permissions(bin / "drape", fs::perms::owner_all);
+    std::ofstream(bin / "drape.cmd") << "; a test machine\r\ngreen\r\nkeep\r\n";
+    const std::string command = "env -u DISPLAY HOME='" + dir.string() + "' TMPDIR='" +
+                                dir.string() + "' XDG_CONFIG_HOME='" + (dir / "config").string() +
+                                "' XDG_RUNTIME_DIR='" + (dir / "runtime").string() +
+                                "' DRAPE_MONITORS=64x36@0,0 '" + (bin / "drape").string() +
+                                "' 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const auto image = kept();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->at(10, 10), (Rgb{0, 127, 0}));
+}
+
+TEST_F(EndToEndTest, MarkPresetDrawsItsExpansion) {
+    drape("blue mark 'TEST PC' keep", "640x360@0,0");
+    const std::string preset = slurp(dir / "drape.bmp");
+    ASSERT_FALSE(preset.empty());
+    drape("blue transparent big ~ip~ fade text '\"TEST PC| ~host~ ~ip~\"' keep", "640x360@0,0");
+    EXPECT_EQ(slurp(dir / "drape.bmp"), preset);
+    const auto image = parseBmp24(preset);
+    ASSERT_TRUE(image);
+    // Something was written over the blue in the middle, and the bottom is faded.
+    bool text = false;
+    for (int x = 0; x < 640; ++x) {
+        text = text || image->at(x, 180).r > 40;
+    }
+    EXPECT_TRUE(text);
+    EXPECT_LT(image->at(5, 359).b, 10);
 }
 
 }  // namespace
