@@ -1,6 +1,8 @@
 #include "run/resident_loop.h"
 
+#include "gui/settings_window.h"
 #include "interp/interpreter.h"
+#include "interp/tokens.h"
 #include "platform/platform.h"
 #include "run/monitor_table.h"
 #include "run/settings.h"
@@ -51,6 +53,7 @@ void ResidentLoop() {
     os.broadcastTerminate();
     int32_t termCount = 0;
     bool renewDue = false;
+    std::string lastCommand;
 
     for (;;) {
         platform::Event event = os.waitEvent(s.guiMode ? kWaitWithWindowMs : kWaitResidentMs);
@@ -61,7 +64,32 @@ void ResidentLoop() {
         if (event.kind == platform::EventKind::None) {
             ResidentCheck(renewDue);
         }
-        // Control events and closing into resident mode belong to the settings window.
+        SettingsWindow* window = OpenSettingsWindowInstance();
+        if (event.kind == platform::EventKind::Control && window != nullptr) {
+            if (window->DispatchControlEvent(event.controlId)) {
+                renewDue = false;
+            }
+            if (s.guiMode) {
+                s.commandString = window->BuildCommandString();
+                s.tokenCount = CountTokens(s.commandString);
+                // Changes are applied at the next check, once the window has been idle.
+                if (s.commandString != lastCommand && window->autoApplyTicked()) {
+                    renewDue = true;
+                    lastCommand = s.commandString;
+                }
+                window->UpdateAutorunIndicator();
+            }
+        }
+        if (event.kind == platform::EventKind::Close && s.guiMode && window != nullptr &&
+            window->backgroundTicked()) {
+            // Closing with Background ticked turns the instance into a resident one.
+            window->Close();
+            SetSettingsWindowInstance(nullptr);
+            os.openProgramWindow(kProductTitle);
+            event.kind = platform::EventKind::None;
+            termCount = 0;
+            s.guiMode = false;
+        }
         if (event.kind == platform::EventKind::Close) {
             break;
         }

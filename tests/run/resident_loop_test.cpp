@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "gui/settings_window.h"
 #include "run/run_sequence.h"
 #include "support/run_fixture.h"
 
@@ -207,6 +208,144 @@ TEST_F(ResidentTest, RunProgramJoinsArgumentsAndRequotesThoseWithBlanks) {
     // The pre-pass joins the words again with single blanks.
     EXPECT_EQ(settings().commandString, "save \"" + os.root + "my wall.bmp\" red");
     EXPECT_EQ(os.fileSize(os.root + "my wall.bmp"), 6220854);
+}
+
+// A settings window whose controls the test sets; it records what the loop asked of it.
+class FakeWindow : public SettingsWindow {
+  public:
+    std::string command = "red";
+    bool autoApply = false;
+    bool background = false;
+    bool applyInterprets = false;
+    int dispatched = 0;
+    int indicatorUpdates = 0;
+    bool closed = false;
+
+    bool DispatchControlEvent(int) override {
+        ++dispatched;
+        if (applyInterprets) {
+            Interpret();
+        }
+        return applyInterprets;
+    }
+    std::string BuildCommandString() override { return command; }
+    void UpdateAutorunIndicator() override { ++indicatorUpdates; }
+    bool autoApplyTicked() override { return autoApply; }
+    bool backgroundTicked() override { return background; }
+    void Close() override { closed = true; }
+};
+
+class SettingsWindowLoopTest : public ResidentTest {
+  protected:
+    FakeWindow window;
+
+    void SetUp() override {
+        ResidentTest::SetUp();
+        SetSettingsWindowInstance(&window);
+        settings().guiMode = true;
+        settings().commandString = "red";
+        // The desktop already shows our picture, so checks alone do not renew.
+        os.shownWallpaper = settings().outputPath;
+        CheckScreens();
+        CheckAddresses();
+    }
+    void TearDown() override {
+        SetSettingsWindowInstance(nullptr);
+        ResidentTest::TearDown();
+    }
+    void control() { os.events.push_back({EventKind::Control, 7}); }
+    void timeout() { os.events.push_back({EventKind::None, 0}); }
+};
+
+TEST_F(SettingsWindowLoopTest, WaitsAreShortWhileTheWindowIsOpen) {
+    os.timeoutsBeforeClose = 3;
+    const uint32_t start = os.tick;
+    ResidentLoop();
+    EXPECT_EQ(os.tick - start, 3u * 128u);
+    EXPECT_TRUE(os.closeDelivered);
+}
+
+TEST_F(SettingsWindowLoopTest, TerminateMessagesAreCountedButDoNotEndIt) {
+    for (int i = 0; i < 6; ++i) {
+        os.events.push_back({EventKind::Terminate, 0});
+    }
+    os.timeoutsBeforeClose = 2;
+    ResidentLoop();
+    EXPECT_TRUE(os.closeDelivered);
+}
+
+TEST_F(SettingsWindowLoopTest, AutoApplyRenewsAtTheNextCheckOnlyWhenTheCommandChanged) {
+    window.autoApply = true;
+    window.command = "blue";
+    control();
+    timeout();
+    control();  // the same command again: no new renewal
+    timeout();
+    os.timeoutsBeforeClose = 0;
+    ResidentLoop();
+    ASSERT_EQ(os.wallpaperCalls.size(), 1u);
+    EXPECT_EQ(installed()->at(0, 0), (Rgb{0, 0, 127}));
+    EXPECT_EQ(settings().commandString, "blue");
+    EXPECT_EQ(window.dispatched, 2);
+    EXPECT_EQ(window.indicatorUpdates, 2);
+}
+
+TEST_F(SettingsWindowLoopTest, WithoutAutoApplyChangesWaitForTheApplyButton) {
+    window.command = "blue";
+    control();
+    timeout();
+    os.timeoutsBeforeClose = 0;
+    ResidentLoop();
+    EXPECT_TRUE(os.wallpaperCalls.empty());
+    window.applyInterprets = true;
+    control();
+    timeout();
+    os.timeoutsBeforeClose = 0;
+    os.closeDelivered = false;
+    ResidentLoop();
+    EXPECT_EQ(os.wallpaperCalls.size(), 1u);  // the apply itself; the check adds none
+}
+
+TEST_F(SettingsWindowLoopTest, ErrorsDoNotEndTheWindow) {
+    window.command = "Nonsense";
+    window.applyInterprets = true;
+    control();  // builds the bad command string
+    control();  // applies it
+    os.timeoutsBeforeClose = 2;
+    ResidentLoop();
+    EXPECT_EQ(os.messageBoxes.size(), 1u);
+    EXPECT_TRUE(os.closeDelivered);
+}
+
+TEST_F(SettingsWindowLoopTest, ClosingWithoutBackgroundEndsEvenWhenBackgroundWasAsked) {
+    settings().background = true;
+    os.timeoutsBeforeClose = 1;
+    ResidentLoop();
+    EXPECT_TRUE(os.closeDelivered);
+    EXPECT_FALSE(window.closed);
+}
+
+TEST_F(SettingsWindowLoopTest, ClosingWithBackgroundTurnsResidentAndStartsCountingAfresh) {
+    window.background = true;
+    // Our announcement (two deliveries) and another instance's (two more) while the window is
+    // open: four counted, none ending it.
+    os.events.push_back({EventKind::Terminate, 0});
+    os.events.push_back({EventKind::Terminate, 0});
+    os.events.push_back({EventKind::Close, 0});
+    // After closing, a further announcement brings the fresh count only to 2; a kill ends it.
+    os.events.push_back({EventKind::Terminate, 0});
+    os.events.push_back({EventKind::Terminate, 0});
+    timeout();
+    os.events.push_back({EventKind::Terminate, 0});
+    os.events.push_back({EventKind::Terminate, 0});
+    ResidentLoop();
+    EXPECT_TRUE(window.closed);
+    EXPECT_FALSE(settings().guiMode);
+    EXPECT_TRUE(os.windowOpen);
+    // The third delivery after closing ended it; left over are the kill's last delivery and
+    // the two of our own announcement, which the fake queues behind the scripted events.
+    EXPECT_EQ(os.events.size(), 3u);
+    EXPECT_EQ(OpenSettingsWindowInstance(), nullptr);
 }
 
 }  // namespace
