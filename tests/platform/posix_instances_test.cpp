@@ -1,4 +1,5 @@
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -70,6 +71,58 @@ TEST_F(PosixTest, BroadcastRemovesSocketsOfEndedInstances) {
     EXPECT_EQ(socketsIn(root_ + "run/drape"), std::vector<std::string>{own});
     EXPECT_TRUE(std::filesystem::exists(root_ + "run/drape/wallpaper"));
     EXPECT_EQ(terminatesWaiting(platform_), 2);
+}
+
+// A socket bound at `path`; `keepOpen` false leaves the file of an ended process behind.
+int bindSocketAt(const std::string& path, bool keepOpen) {
+    const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
+    if (!keepOpen) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+TEST_F(PosixTest, OnlyTheUserMaySendToTheWindowWhateverTheUmask) {
+    const mode_t saved = umask(0);
+    const bool opened = platform_.openProgramWindow("Drape");
+    const mode_t during = umask(saved);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(during, 0u) << "the umask was not given back";
+    struct stat info {};
+    ASSERT_EQ(stat((root_ + "run/drape/" + socketsIn(root_ + "run/drape").at(0)).c_str(), &info),
+              0);
+    EXPECT_TRUE(S_ISSOCK(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(PosixTest, WindowNameHeldByALiveProcessIsNotTakenOver) {
+    // Learn which serial this process reached, so that the next names are known.
+    ASSERT_TRUE(platform_.openProgramWindow("Drape"));
+    const std::string used = socketsIn(root_ + "run/drape").at(0);
+    platform_.closeProgramWindow();
+    const std::string stem = used.substr(0, used.rfind('-') + 1);
+    const int serial = std::stoi(used.substr(stem.size()));
+    const auto name = [&](int n) { return stem + std::to_string(n) + ".sock"; };
+
+    // The next name is held by a live process of another pid namespace that shares the folder,
+    // the one after it by a process that had this pid and has ended.
+    const int live = bindSocketAt(root_ + "run/drape/" + name(serial + 1), true);
+    bindSocketAt(root_ + "run/drape/" + name(serial + 2), false);
+
+    ASSERT_TRUE(platform_.openProgramWindow("Drape"));
+    EXPECT_EQ(socketsIn(root_ + "run/drape"),
+              (std::vector<std::string>{name(serial + 1), name(serial + 2)}));
+    platform_.broadcastTerminate();
+    char message = 0;
+    EXPECT_EQ(recv(live, &message, 1, 0), 1) << "the live holder can no longer be reached";
+    EXPECT_EQ(message, 'T');
+    EXPECT_EQ(terminatesWaiting(platform_), 2);
+    close(live);
 }
 
 TEST_F(PosixTest, WaitingHonoursTheTimeOut) {

@@ -1,6 +1,7 @@
 // [X] messageBox: caption and text on stderr (CR LF becomes LF); returns at once
 // [X] Program window: a datagram socket <runtime folder>/instance-<pid>-<n>.sock, so that
-//     several windows of one process (tests) do not share a name
+//     several windows of one process (tests) do not share a name; mode 0600 whatever the
+//     umask; a name held by a live process (another pid namespace) is never taken over
 // [X] broadcastTerminate: a "T" datagram to every instance-*.sock, this one's included;
 //     sockets of dead processes (ECONNREFUSED) are removed
 // [X] waitEvent: poll(2) with the time-out; each terminate datagram arrives as two Terminate
@@ -10,6 +11,7 @@
 #include <dirent.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <time.h>
 #include <unistd.h>
@@ -30,6 +32,8 @@ constexpr std::string_view kSocketPrefix = "instance-";
 constexpr std::string_view kSocketSuffix = ".sock";
 constexpr char kTerminateMessage = 'T';
 constexpr int kDeliveriesPerBroadcast = 2;
+// Names tried before giving up on a window; more than one only when other processes hold them.
+constexpr int kNameAttempts = 8;
 
 // Numbers the windows this process opens.
 int gWindowSerial = 0;
@@ -42,6 +46,32 @@ bool socketAddress(const std::string& path, sockaddr_un& address) {
     }
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     return true;
+}
+
+// Binds with a mode of 0600, so that only this user can send to the socket whatever the umask,
+// even where the runtime folder lets others look in. The program has one thread, so changing
+// the umask for a moment touches nothing else.
+bool bindPrivately(int fd, const sockaddr_un& address) {
+    const mode_t saved = umask(0177);
+    const bool bound = bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    const int error = errno;
+    umask(saved);
+    errno = error;
+    return bound;
+}
+
+// True when nobody listens on the socket file at `address` any more. connect(2) on a datagram
+// socket sends nothing, so the probe is never counted as a message.
+bool staleName(const sockaddr_un& address) {
+    const int probe = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (probe < 0) {
+        return false;
+    }
+    const bool refused =
+        connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 &&
+        errno == ECONNREFUSED;
+    close(probe);
+    return refused;
 }
 
 uint64_t monotonicMs() {
@@ -81,27 +111,38 @@ bool PosixPlatform::openProgramWindow(const std::string& title) {
     if (folder.empty()) {
         return false;
     }
-    const std::string path = folder + std::string(kSocketPrefix) + std::to_string(getpid()) + "-" +
-                             std::to_string(++gWindowSerial) + std::string(kSocketSuffix);
-    sockaddr_un address{};
-    if (!socketAddress(path, address)) {
-        report("runtime folder path too long for a socket: " + path);
-        return false;
-    }
     const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         return false;
     }
-    // Left behind by an earlier process that had this pid and did not close its window.
-    unlink(path.c_str());
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return false;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string path = folder + std::string(kSocketPrefix) + std::to_string(getpid()) +
+                                 "-" + std::to_string(++gWindowSerial) + std::string(kSocketSuffix);
+        sockaddr_un address{};
+        if (!socketAddress(path, address)) {
+            report("runtime folder path too long for a socket: " + path);
+            break;
+        }
+        if (!bindPrivately(fd, address)) {
+            if (errno != EADDRINUSE) {
+                // Without its socket the instance still paints, but no other one reaches it.
+                report("cannot open the socket " + path + ": " + std::strerror(errno));
+                break;
+            }
+            // Left behind by an ended process that had this pid. A live holder is a process
+            // of another pid namespace sharing the folder: taking its name would cut it off,
+            // so the next name is tried instead.
+            if (!staleName(address) || unlink(path.c_str()) != 0 || !bindPrivately(fd, address)) {
+                continue;
+            }
+        }
+        windowSocket_ = fd;
+        windowSocketPath_ = path;
+        pendingTerminates_ = 0;
+        return true;
     }
-    windowSocket_ = fd;
-    windowSocketPath_ = path;
-    pendingTerminates_ = 0;
-    return true;
+    close(fd);
+    return false;
 }
 
 void PosixPlatform::closeProgramWindow() {
