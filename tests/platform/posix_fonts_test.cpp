@@ -128,9 +128,7 @@ TEST_F(PosixFontsTest, WiderTextMeasuresWiderAndBoldWiderStill) {
 }
 
 TEST_F(PosixFontsTest, ArialResolvesToItsMetricTwin) {
-    if (!haveLiberation()) {
-        GTEST_SKIP() << "fonts-liberation is not installed";
-    }
+    DRAPE_REQUIRE_INSTALLED(haveLiberation(), "fonts-liberation");
     const FontId arial = font("Arial", 2048, false);
     const FontId liberation = font("Liberation Sans", 2048, false);
     for (const char* text : {"0123456789", "Wide margins", "iiiii"}) {
@@ -151,9 +149,7 @@ TEST_F(PosixFontsTest, AnUnknownFaceFallsBackAndStillDraws) {
 }
 
 TEST_F(PosixFontsTest, HeightIsTheCharacterHeightWithTheBaselineAtTheAscent) {
-    if (!haveLiberation()) {
-        GTEST_SKIP() << "fonts-liberation is not installed";
-    }
+    DRAPE_REQUIRE_INSTALLED(haveLiberation(), "fonts-liberation");
     // The heading of "text X" at 64 pt and 96 dpi: an em of 85 px.
     const FontId heading = font("Arial", 85);
     const TextExtent cell = platform_.measureText(heading, "X");

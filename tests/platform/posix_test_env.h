@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/posix/posix_platform.h"
+#include "support/require_installed.h"
 
 namespace drape::platform::posix::testing {
 
@@ -63,7 +64,8 @@ inline void writeText(const std::string& path, const std::string& text) {
 }
 
 // A fixture with a fresh temporary tree: <root>/home, <root>/config, <root>/run, <root>/tmp,
-// and no DRAPE_MONITORS or DISPLAY, so results do not depend on the machine.
+// and no DRAPE_MONITORS, DISPLAY or XDG_CURRENT_DESKTOP, so results do not depend on the
+// machine and a developer's own desktop background is never touched.
 class PosixTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -80,6 +82,7 @@ class PosixTest : public ::testing::Test {
         env_.set("TMPDIR", root_ + "tmp");
         env_.unset("DRAPE_MONITORS");
         env_.unset("DISPLAY");
+        env_.unset("XDG_CURRENT_DESKTOP");
         platform_.setReporter([this](const std::string& line) { reports_.push_back(line); });
     }
     void TearDown() override {

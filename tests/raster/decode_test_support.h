@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "raster/raster.h"
+#include "support/require_installed.h"
 
 namespace drape::raster::testing {
 
@@ -142,7 +143,7 @@ class SampleFolder {
     const auto variable##Loaded =                                             \
         SampleFolder::get().load(file, variable##Why, variable##ToolMissing); \
     if (!variable##Loaded && variable##ToolMissing) {                         \
-        GTEST_SKIP() << variable##Why;                                        \
+        DRAPE_TOOL_MISSING(variable##Why);                                    \
     }                                                                         \
     ASSERT_TRUE(variable##Loaded.has_value()) << variable##Why;               \
     const Bytes& variable = *variable##Loaded

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "support/bmp_image.h"
+#include "support/require_installed.h"
 
 namespace drape::test {
 namespace {
@@ -52,8 +53,8 @@ class EndToEndTest : public ::testing::Test {
     std::string drape(const std::string& arguments, const std::string& monitors) {
         const fs::path err = dir / "stderr.txt";
         const std::string command =
-            "env -u DISPLAY -u WAYLAND_DISPLAY HOME='" + dir.string() + "' TMPDIR='" +
-            dir.string() + "' XDG_CONFIG_HOME='" + (dir / "config").string() +
+            "env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CURRENT_DESKTOP HOME='" + dir.string() +
+            "' TMPDIR='" + dir.string() + "' XDG_CONFIG_HOME='" + (dir / "config").string() +
             "' XDG_RUNTIME_DIR='" + (dir / "runtime").string() + "' DRAPE_MONITORS='" + monitors +
             "' '" + program_ + "' " + arguments + " 2>'" + err.string() + "'";
         exitCode_ = std::system(command.c_str());
@@ -153,7 +154,7 @@ TEST_F(EndToEndTest, RandomFillsBothMonitorsFromAFolderOfPhotos) {
     if (!photo(photos / "a.jpg", "#C80000", "64x36") ||
         !photo(photos / "b.png", "#C80000", "64x36") ||
         !photo(photos / "c.bmp", "#C80000", "64x36")) {
-        GTEST_SKIP() << "ImageMagick is needed to make the photos";
+        DRAPE_TOOL_MISSING("ImageMagick is needed to make the photos");
     }
     drape("random '" + photos.string() + "' keep", kTwoMonitors);
     const auto image = kept();
@@ -167,7 +168,7 @@ TEST_F(EndToEndTest, PairsFilePutsTheNamedPhotosOnMonitorsZeroAndOne) {
     fs::create_directories(photos);
     if (!photo(photos / "Left.PNG", "#0000C8", "64x36") ||
         !photo(photos / "right.bmp", "#00C800", "64x36")) {
-        GTEST_SKIP() << "ImageMagick is needed to make the photos";
+        DRAPE_TOOL_MISSING("ImageMagick is needed to make the photos");
     }
     std::ofstream(photos / "drape.lst") << "; left and right\nLeft.PNG , right.bmp\n";
     drape("pairs 101 random '" + photos.string() + "' keep", kTwoMonitors);
@@ -179,7 +180,7 @@ TEST_F(EndToEndTest, PairsFilePutsTheNamedPhotosOnMonitorsZeroAndOne) {
 
 TEST_F(EndToEndTest, DroppedFilesBecomeLoadCommands) {
     if (!photo(dir / "a.jpg", "#C80000", "64x36") || !photo(dir / "b.png", "#0000C8", "64x36")) {
-        GTEST_SKIP() << "ImageMagick is needed to make the photos";
+        DRAPE_TOOL_MISSING("ImageMagick is needed to make the photos");
     }
     // The second file goes to monitor index 2, beyond two monitors, so the primary gets it.
     drape("'" + (dir / "a.jpg").string() + "' '" + (dir / "b.png").string() + "' keep",
@@ -197,11 +198,11 @@ TEST_F(EndToEndTest, CommandFileBesideTheProgramIsUsedWithoutArguments) {
     fs::copy_file(program(), bin / "drape");
     fs::permissions(bin / "drape", fs::perms::owner_all);
     std::ofstream(bin / "drape.cmd") << "; a test machine\r\ngreen\r\nkeep\r\n";
-    const std::string command = "env -u DISPLAY HOME='" + dir.string() + "' TMPDIR='" +
-                                dir.string() + "' XDG_CONFIG_HOME='" + (dir / "config").string() +
-                                "' XDG_RUNTIME_DIR='" + (dir / "runtime").string() +
-                                "' DRAPE_MONITORS=64x36@0,0 '" + (bin / "drape").string() +
-                                "' 2>/dev/null";
+    const std::string command = "env -u DISPLAY -u XDG_CURRENT_DESKTOP HOME='" + dir.string() +
+                                "' TMPDIR='" + dir.string() + "' XDG_CONFIG_HOME='" +
+                                (dir / "config").string() + "' XDG_RUNTIME_DIR='" +
+                                (dir / "runtime").string() + "' DRAPE_MONITORS=64x36@0,0 '" +
+                                (bin / "drape").string() + "' 2>/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const auto image = kept();
     ASSERT_TRUE(image);
