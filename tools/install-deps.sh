@@ -4,11 +4,12 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    libx11-dev libxrandr-dev
+    libx11-dev libxrandr-dev libxss-dev
     libjpeg62-turbo-dev libpng-dev zlib1g-dev
     libfreetype-dev libfontconfig-dev fonts-liberation
     libgtest-dev libgmock-dev libbenchmark-dev
     imagemagick python3-pil libjpeg-turbo-progs
+    xvfb x11-xserver-utils
 )
 
 missing=()

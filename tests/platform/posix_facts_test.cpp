@@ -93,7 +93,6 @@ TEST_F(PosixTest, TicksAdvanceWithSleep) {
     const uint32_t elapsed = platform_.tickCount() - start;
     EXPECT_GE(elapsed, 30u);
     EXPECT_LT(elapsed, 2000u);
-    EXPECT_EQ(platform_.lastInputTick(), 0u);
     EXPECT_GE(platform_.osVersionCode(), 60);
 }
 

@@ -1,9 +1,9 @@
 // [X] DRAPE_MONITORS: a list "WxH@X,Y[:DEPTH];..." or "@FILE" (re-read at every call)
-// [X] X11: RandR 1.5 monitors of the default display, primary first, X errors trapped
-// [X] Fallback: one 1920x1080 monitor at (0, 0), depth 24
+// [X] X11: RandR 1.5 monitors of the default display, primary first, X errors trapped, on the
+//     backend's kept connection (a server that goes away does not end the process)
+// [X] X11 without RandR 1.5 monitors: the screen as one monitor
+// [X] Fallback without a display: one 1920x1080 monitor at (0, 0), depth 24
 // [X] Positions are shifted so that the primary monitor lies at (0, 0), as on Windows
-// [ ] X I/O errors (the server going away during the query) still end the process, as
-//     Xlib's default handler does
 #include "platform/posix/posix_monitors.h"
 
 #include <X11/Xlib.h>
@@ -16,6 +16,8 @@
 
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/posix_x11.h"
+#include "platform/posix/posix_x11_trap.h"
 
 namespace drape::platform::posix {
 
@@ -105,50 +107,26 @@ const char* parseEntry(std::string_view entry, Monitor& monitor) {
     return nullptr;
 }
 
-int gTrappedXErrors = 0;
-
-int countXError(Display*, XErrorEvent*) {
-    ++gTrappedXErrors;
-    return 0;
-}
-
-// Counts X protocol errors instead of letting Xlib's default handler end the process.
-class XErrorTrap {
-  public:
-    XErrorTrap() : previous_(XSetErrorHandler(countXError)) { gTrappedXErrors = 0; }
-    ~XErrorTrap() { XSetErrorHandler(previous_); }
-    XErrorTrap(const XErrorTrap&) = delete;
-    XErrorTrap& operator=(const XErrorTrap&) = delete;
-    bool caught() const { return gTrappedXErrors != 0; }
-
-  private:
-    XErrorHandler previous_;
-};
-
-// The RandR monitors of the default display, primary first; empty without a display.
-std::vector<Monitor> monitorsFromX() {
-    // Without DISPLAY, XOpenDisplay would still try its default and may wait on it.
-    const char* name = std::getenv("DISPLAY");
-    if (name == nullptr || *name == '\0') {
-        return {};
-    }
-    const XErrorTrap trap;
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        return {};
-    }
+// The RandR 1.5 monitors of the display's default screen, primary first; without them (an
+// older server, or none reported) the whole screen as one monitor.
+std::vector<Monitor> monitorsFromX(Display* display) {
     std::vector<Monitor> monitors;
+    const int screen = DefaultScreen(display);
+    const int depth = DefaultDepth(display, screen);
     int eventBase = 0;
     int errorBase = 0;
     int major = 0;
     int minor = 0;
-    if (XRRQueryExtension(display, &eventBase, &errorBase) &&
+    int opcode = 0;
+    XErrorTrap trap;
+    // Asked of Xlib first: libXrandr keeps a block it never frees for every connection to a
+    // server without the extension.
+    if (XQueryExtension(display, "RANDR", &opcode, &eventBase, &errorBase) &&
+        XRRQueryExtension(display, &eventBase, &errorBase) &&
         XRRQueryVersion(display, &major, &minor) && (major > 1 || (major == 1 && minor >= 5))) {
         int count = 0;
-        XRRMonitorInfo* info = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
-        XSync(display, False);
-        if (info != nullptr && !trap.caught()) {
-            const int depth = DefaultDepth(display, DefaultScreen(display));
+        XRRMonitorInfo* info = XRRGetMonitors(display, RootWindow(display, screen), True, &count);
+        if (info != nullptr && !trap.failed(display)) {
             for (const bool primaryPass : {true, false}) {
                 for (int i = 0; i < count; ++i) {
                     const XRRMonitorInfo& m = info[i];
@@ -162,7 +140,10 @@ std::vector<Monitor> monitorsFromX() {
             XRRFreeMonitors(info);
         }
     }
-    XCloseDisplay(display);
+    if (monitors.empty() && !trap.failed(display) && !displayLost(display)) {
+        monitors.push_back(
+            {0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen), depth});
+    }
     return monitors;
 }
 
@@ -233,7 +214,9 @@ std::vector<Monitor> PosixPlatform::enumerateMonitors() {
             return withPrimaryAtOrigin(*listed);
         }
     }
-    std::vector<Monitor> monitors = monitorsFromX();
+    XDisplay* display = x11_.get();
+    std::vector<Monitor> monitors =
+        display != nullptr ? monitorsFromX(display) : std::vector<Monitor>();
     if (!monitors.empty()) {
         return withPrimaryAtOrigin(std::move(monitors));
     }

@@ -6,9 +6,12 @@
 #include <termios.h>
 
 #include <functional>
+#include <set>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/posix/posix_x11.h"
+#include "platform/posix/posix_x11_root.h"
 
 namespace drape::platform::posix {
 
@@ -97,9 +100,16 @@ class PosixPlatform final : public Platform {
     int changeHive(const std::function<int(Hive&, bool& changed)>& change);
     std::string runtimeFolderOrReport();
 
-    // Where a future X11 backend draws the picture on the root window. It runs while the file
-    // still exists (the caller may delete it right after setting it).
-    void showOnDesktop(const std::string& path);
+    // Puts the picture of a wallpaper being set on the desktop: the X root window when a display
+    // is reachable, GNOME's background setting in a GNOME session. `ok` is false when one of
+    // them could not take it; `root` is what went onto the root window.
+    struct DesktopShow {
+        RootBackground root;
+        bool ok = true;
+    };
+    DesktopShow showOnDesktop(const std::string& path);
+    // Each distinct problem with showing wallpapers is told once, not at every renewal.
+    void reportDesktopProblem(const std::string& line);
 
     Reporter reporter_;
     std::string lastMonitorProblem_;  // told once, not at every enumeration
@@ -115,6 +125,14 @@ class PosixPlatform final : public Platform {
     int windowSocket_ = -1;
     std::string windowSocketPath_;
     int pendingTerminates_ = 0;
+
+    // The X connection for the checks the resident loop makes every second.
+    XConnection x11_;
+    std::set<std::string> desktopProblemsTold_;
+    // The picture this instance showed last; `keep` sets the same file twice in a row.
+    size_t shownHash_ = 0;
+    std::string shownPath_;
+    RootBackground shownRoot_;
 };
 
 }  // namespace drape::platform::posix
