@@ -118,7 +118,7 @@ struct TextExtent {
 };
 
 // A desktop shortcut that starts a program with arguments.
-struct ShortcutSpec {
+struct ShortcutLink {
     std::string target;    // the program
     std::string linkPath;  // where the link goes, without the platform's extension
     std::string arguments;
@@ -235,7 +235,7 @@ class Platform {
     // The user's desktop folder, ending in the separator; empty when there is none.
     virtual std::string desktopFolder() = 0;
     // Writes the shortcut (adding the platform's extension to its path); false on failure.
-    virtual bool createShortcut(const ShortcutSpec& shortcut) = 0;
+    virtual bool createShortcut(const ShortcutLink& shortcut) = 0;
 
     // --- Page viewer and plain output ---------------------------------------------------
     // Opens the modal page viewer; false when no interactive display can show one.

@@ -144,7 +144,7 @@ void CreateDesktopShortcut() {
     }
     platform::Platform& os = platform::current();
     const std::string program = os.programPath();
-    platform::ShortcutSpec shortcut;
+    platform::ShortcutLink shortcut;
     shortcut.target = program;
     shortcut.linkPath = os.desktopFolder() + TrimBlanks(MakeShortcutName(command));
     shortcut.arguments = command;

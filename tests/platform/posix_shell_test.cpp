@@ -100,7 +100,7 @@ TEST_F(PosixTest, ShortcutIsAnExecutableLauncher) {
     std::filesystem::create_directory(root_ + "home/Desktop");
     const std::string desktop = platform_.desktopFolder();
     EXPECT_EQ(desktop, root_ + "home/Desktop/");
-    ShortcutSpec shortcut;
+    ShortcutLink shortcut;
     shortcut.target = "/opt/drape/drape";
     shortcut.linkPath = desktop + "Drape red";
     shortcut.arguments = "red text \"A B\"";

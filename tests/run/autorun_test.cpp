@@ -89,7 +89,7 @@ TEST_F(AutorunTest, ShortcutGoesToTheDesktopWithTheCommandAsArguments) {
     settings().commandString = "random c:\\pics\\ fade text \"Hello World\" renew 600";
     CreateDesktopShortcut();
     ASSERT_EQ(os.shortcuts.size(), 1u);
-    const platform::ShortcutSpec& s = os.shortcuts[0];
+    const platform::ShortcutLink& s = os.shortcuts[0];
     EXPECT_EQ(s.linkPath, os.desktopDir + "Drape random pics hello world renew");
     EXPECT_EQ(s.target, os.programDir + "drape");
     EXPECT_EQ(s.arguments, settings().commandString);

@@ -267,7 +267,7 @@ platform::Event FakePlatform::waitEvent(uint32_t timeoutMs) {
     return {};
 }
 
-bool FakePlatform::createShortcut(const platform::ShortcutSpec& shortcut) {
+bool FakePlatform::createShortcut(const platform::ShortcutLink& shortcut) {
     shortcuts.push_back(shortcut);
     return true;
 }

@@ -84,7 +84,7 @@ class FakePlatform : public platform::Platform {
 
     // Shell: shortcuts are recorded, the desktop is a folder inside `root`.
     std::string desktopDir;
-    std::vector<platform::ShortcutSpec> shortcuts;
+    std::vector<platform::ShortcutLink> shortcuts;
 
     // Page viewer: inputs are scripted; what was shown is recorded.
     bool viewerAvailable = true;
@@ -151,7 +151,7 @@ class FakePlatform : public platform::Platform {
     void renderText(platform::FontId font, const std::string& text, int x,
                     const platform::MutablePixelView& coverage) override;
     std::string desktopFolder() override { return desktopDir; }
-    bool createShortcut(const platform::ShortcutSpec& shortcut) override;
+    bool createShortcut(const platform::ShortcutLink& shortcut) override;
     bool openViewer(const std::string& title, int linesPerPage) override;
     void showViewerPage(const std::string& page, int number, int count) override {
         viewerPages.push_back({page, number, count});

@@ -79,7 +79,7 @@ class PosixPlatform final : public Platform {
                     const MutablePixelView& coverage) override;
 
     std::string desktopFolder() override;
-    bool createShortcut(const ShortcutSpec& shortcut) override;
+    bool createShortcut(const ShortcutLink& shortcut) override;
     bool openViewer(const std::string& title, int linesPerPage) override;
     void showViewerPage(const std::string& page, int number, int count) override;
     ViewerInput waitViewerInput() override;

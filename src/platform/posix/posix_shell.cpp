@@ -81,7 +81,7 @@ std::string PosixPlatform::desktopFolder() {
     return folder.back() == '/' ? folder : folder + "/";
 }
 
-bool PosixPlatform::createShortcut(const ShortcutSpec& shortcut) {
+bool PosixPlatform::createShortcut(const ShortcutLink& shortcut) {
     const size_t slash = shortcut.linkPath.rfind('/');
     const std::string name =
         slash == std::string::npos ? shortcut.linkPath : shortcut.linkPath.substr(slash + 1);
