@@ -19,6 +19,7 @@
 
 #include "platform/posix/posix_x11_trap.h"
 #include "posix_x11_test_support.h"
+#include "support/drape_process.h"
 
 namespace drape::platform::posix::testing {
 namespace {
@@ -401,11 +402,10 @@ class DrapeOnX11Test : public X11Test {
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        const char* bin = std::getenv("DRAPE_BIN_DIR");
-        if (bin == nullptr || !std::filesystem::exists(std::string(bin) + "/drape")) {
+        program_ = drape::test::builtDrape();
+        if (program_.empty()) {
             GTEST_SKIP() << "DRAPE_BIN_DIR does not hold the built program";
         }
-        program_ = std::string(bin) + "/drape";
     }
     void TearDown() override {
         for (const pid_t pid : running_) {
@@ -425,31 +425,10 @@ class DrapeOnX11Test : public X11Test {
             "XDG_CACHE_HOME=" + root_ + "cache",
             "DISPLAY=" + server_.name(),
         };
-        for (const char* name : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-            if (const char* value = std::getenv(name)) {
-                environment.push_back(std::string(name) + "=" + value);
-            }
-        }
-        std::vector<std::string> arguments = {program_};
-        arguments.insert(arguments.end(), words.begin(), words.end());
-        const auto pointers = [](std::vector<std::string>& texts) {
-            std::vector<char*> list;
-            for (std::string& text : texts) {
-                list.push_back(text.data());
-            }
-            list.push_back(nullptr);
-            return list;
-        };
-        std::vector<char*> argv = pointers(arguments);
-        std::vector<char*> envp = pointers(environment);
-        const std::string log = root_ + "drape.log";
-        const pid_t pid = fork();
-        if (pid == 0) {
-            const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-            dup2(out, STDOUT_FILENO);
-            dup2(out, STDERR_FILENO);
-            execve(program_.c_str(), argv.data(), envp.data());
-            _exit(127);
+        const pid_t pid =
+            drape::test::spawnDrape(program_, words, std::move(environment), root_ + "drape.log");
+        if (pid < 0) {
+            return -1;
         }
         running_.push_back(pid);
         return pid;

@@ -25,8 +25,7 @@
 #include <vector>
 
 #include "support/bmp_image.h"
-
-extern char** environ;
+#include "support/drape_process.h"
 
 namespace drape::test {
 namespace {
@@ -67,11 +66,10 @@ struct User {
 class ResidentProcessTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* bin = std::getenv("DRAPE_BIN_DIR");
-        if (bin == nullptr || !fs::exists(fs::path(bin) / "drape")) {
+        program_ = builtDrape();
+        if (program_.empty()) {
             GTEST_SKIP() << "DRAPE_BIN_DIR does not hold the built program";
         }
-        program_ = (fs::path(bin) / "drape").string();
         std::string pattern = (fs::temp_directory_path() / "drape-resident-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         root_ = pattern;
@@ -119,38 +117,9 @@ class ResidentProcessTest : public ::testing::Test {
             "XDG_RUNTIME_DIR=" + user.runtime.string(),
             "DRAPE_MONITORS=" + monitors,
         };
-        for (const char* name : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-            if (const char* value = std::getenv(name)) {
-                environment.push_back(std::string(name) + "=" + value);
-            }
-        }
-        std::vector<std::string> arguments = {program_};
-        arguments.insert(arguments.end(), words.begin(), words.end());
-
-        const auto pointers = [](std::vector<std::string>& texts) {
-            std::vector<char*> list;
-            for (std::string& text : texts) {
-                list.push_back(text.data());
-            }
-            list.push_back(nullptr);
-            return list;
-        };
-        std::vector<char*> argv = pointers(arguments);
-        std::vector<char*> envp = pointers(environment);
-
         const fs::path log = root_ / ("output-" + std::to_string(++started_) + ".txt");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_adddup2(&actions, 2, 1);
-        pid_t pid = -1;
-        const int error =
-            posix_spawn(&pid, program_.c_str(), &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (error != 0) {
-            ADD_FAILURE() << "posix_spawn: " << std::strerror(error);
+        const pid_t pid = spawnDrape(program_, words, std::move(environment), log.string());
+        if (pid < 0) {
             return -1;
         }
         running_.insert(pid);
