@@ -192,6 +192,28 @@ TEST_F(X11Test, EachWallpaperFreesThePixmapOfTheOneBefore) {
     EXPECT_EQ(rootMismatch(kRed), "");
 }
 
+TEST_F(X11Test, APublishedPixmapThatIsGoneDoesNotStopTheNextWallpaper) {
+    // A setter that published its pixmap in both properties but did not keep it: the ids
+    // outlive the pixmap, which went with the setter's connection.
+    Display* setter = XOpenDisplay(server_.name().c_str());
+    ASSERT_NE(setter, nullptr);
+    const Pixmap gone = XCreatePixmap(setter, DefaultRootWindow(setter), 1, 1, 24);
+    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
+        XChangeProperty(setter, DefaultRootWindow(setter), XInternAtom(setter, name, False),
+                        XA_PIXMAP, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&gone), 1);
+    }
+    XCloseDisplay(setter);
+    ASSERT_EQ(rootProperty("_XROOTPMAP_ID"), gone);
+    ASSERT_FALSE(pixmapExists(gone));
+
+    const std::string path = writeBitmap("drape.bmp", solidBmp(kWidth, kHeight, kRed));
+    EXPECT_TRUE(platform_.setWallpaper(path, 0));
+    EXPECT_EQ(rootMismatch(kRed), "");
+    EXPECT_NE(rootProperty("_XROOTPMAP_ID"), gone);
+    EXPECT_TRUE(reports_.empty()) << reports_.front();
+}
+
 TEST_F(X11Test, TheKeptPairOfCallsPaintsOnceAndANewPictureAgain) {
     const std::string path = writeBitmap("drape.bmp", solidBmp(kWidth, kHeight, kRed));
     ASSERT_TRUE(platform_.setWallpaper(path, kSpifUpdateIniFile));

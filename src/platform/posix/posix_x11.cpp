@@ -93,6 +93,12 @@ bool XErrorTrap::failed(Display* display) {
     return gTrappedErrors != 0;
 }
 
+bool XErrorTrap::probeFailed(Display* display) {
+    const bool failedHere = failed(display);
+    gTrappedErrors = 0;
+    return failedHere;
+}
+
 std::string XErrorTrap::firstError(Display* display) const {
     if (gTrappedErrors == 0) {
         return {};

@@ -12,6 +12,7 @@
 #include <X11/Xutil.h>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "platform/posix/posix_x11_bitmap.h"
@@ -47,18 +48,26 @@ Pixmap pixmapProperty(Display* display, Window root, Atom property) {
     return pixmap;
 }
 
-bool pixmapExists(Display* display, Pixmap pixmap) {
+struct PixmapShape {
+    unsigned int width = 0;
+    unsigned int height = 0;
+    unsigned int depth = 0;
+};
+
+// The size and depth of `pixmap`; nullopt when the server has no such pixmap (any more).
+std::optional<PixmapShape> pixmapShape(Display* display, Pixmap pixmap) {
     XErrorTrap trap;
     Window root = 0;
     int x = 0;
     int y = 0;
-    unsigned int width = 0;
-    unsigned int height = 0;
     unsigned int border = 0;
-    unsigned int depth = 0;
-    const Status found =
-        XGetGeometry(display, pixmap, &root, &x, &y, &width, &height, &border, &depth);
-    return found != 0 && !trap.failed(display);
+    PixmapShape shape;
+    const Status found = XGetGeometry(display, pixmap, &root, &x, &y, &shape.width, &shape.height,
+                                      &border, &shape.depth);
+    if (trap.probeFailed(display) || found == 0) {
+        return std::nullopt;
+    }
+    return shape;
 }
 
 // Draws the picture and puts it on the root window; returns the pixmap or 0 with `problem`.
@@ -102,7 +111,7 @@ Pixmap drawAndPublish(Display* display, const Bmp24& bitmap, int64_t originX, in
     const Pixmap previous = pixmapProperty(display, root, rootProperty);
     const bool freePrevious = previous != 0 &&
                               previous == pixmapProperty(display, root, esetrootProperty) &&
-                              pixmapExists(display, previous);
+                              pixmapShape(display, previous).has_value();
 
     const Pixmap pixmap =
         XCreatePixmap(display, root, width, height, static_cast<unsigned int>(depth));
@@ -170,19 +179,14 @@ RootLook lookAtRoot(XDisplay* display, unsigned long pixmap) {
     XErrorTrap trap;
     const int screen = DefaultScreen(display);
     const Window root = RootWindow(display, screen);
-    Window ignoredRoot = 0;
-    int ignoredX = 0;
-    int ignoredY = 0;
-    unsigned int tileWidth = 0;
-    unsigned int tileHeight = 0;
-    unsigned int ignoredBorder = 0;
-    unsigned int depth = 0;
-    if (XGetGeometry(display, pixmap, &ignoredRoot, &ignoredX, &ignoredY, &tileWidth, &tileHeight,
-                     &ignoredBorder, &depth) == 0 ||
-        trap.failed(display) || static_cast<int>(depth) != DefaultDepth(display, screen) ||
-        tileWidth == 0 || tileHeight == 0) {
+    const std::optional<PixmapShape> tile = pixmapShape(display, pixmap);
+    if (!tile || static_cast<int>(tile->depth) != DefaultDepth(display, screen) ||
+        tile->width == 0 || tile->height == 0) {
         return RootLook::Unknown;
     }
+    const unsigned int tileWidth = tile->width;
+    const unsigned int tileHeight = tile->height;
+    const unsigned int depth = tile->depth;
 
     // Nine points on a 3 x 3 grid. A probe pixmap gets, per point, the pixel the tile has
     // there (row 0) and, in row 1, its inverse overwritten by what the root shows. The copy

@@ -20,6 +20,9 @@ class XErrorTrap {
     // Waits until the server has answered every request sent on `display`, then tells whether
     // any of them failed since the trap was set.
     bool failed(Display* display);
+    // Like failed(), and the errors are then forgotten, so that an enclosing trap does not see
+    // them: for probes whose failing request is an answer (a pixmap that is gone), not a fault.
+    bool probeFailed(Display* display);
     // Xlib's text for the first error caught, e.g. "BadAlloc (insufficient resources for
     // operation)"; empty when none was.
     std::string firstError(Display* display) const;
