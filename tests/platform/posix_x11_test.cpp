@@ -364,6 +364,26 @@ TEST_F(X11Test, IdleTimeComesFromTheScreenSaverExtension) {
     EXPECT_LT(std::abs(idle), 500);
 }
 
+TEST_F(X11Test, TheDisplaysDotsPerInchSizeTheTextAndAreReadOnce) {
+    env_.unset("DRAPE_DPI");
+    EXPECT_TRUE(platform_.hasGraphicalDisplay());
+
+    XvfbServer fine;
+    ASSERT_TRUE(fine.start("640x1080x24", {"-dpi", "192"}));
+    env_.set("DISPLAY", fine.name());
+    PosixPlatform sharp;
+    // The physical height is kept in whole millimetres, so the figure read back is near.
+    EXPECT_NEAR(sharp.displayDpiY(), 192, 2);
+    const int first = sharp.displayDpiY();
+    fine.stop();
+    EXPECT_EQ(sharp.displayDpiY(), first);
+
+    env_.unset("DISPLAY");
+    PosixPlatform headless;
+    EXPECT_EQ(headless.displayDpiY(), 96);
+    EXPECT_FALSE(headless.hasGraphicalDisplay());
+}
+
 TEST_F(X11Test, MonitorsComeFromRandRPrimaryFirstElseFromTheScreen) {
     EXPECT_EQ(platform_.enumerateMonitors(), (std::vector<Monitor>{{0, 0, 320, 200, 24}}));
 

@@ -345,20 +345,14 @@ Bars barsOf(const Font& font) {
     return bars;
 }
 
-int queryDisplayDpi() {
-    // Without DISPLAY, XOpenDisplay would still try its default and may wait on it.
-    const char* name = std::getenv("DISPLAY");
-    if (name == nullptr || *name == '\0') {
-        return kDefaultDpi;
-    }
-    Display* display = XOpenDisplay(nullptr);
+// The vertical dots per inch of `display`'s default screen; 96 without a display.
+int queryDisplayDpi(Display* display) {
     if (display == nullptr) {
         return kDefaultDpi;
     }
     const int screen = DefaultScreen(display);
     const int pixels = DisplayHeight(display, screen);
     const int millimetres = DisplayHeightMM(display, screen);
-    XCloseDisplay(display);
     if (pixels <= 0 || millimetres <= 0) {
         return kDefaultDpi;
     }
@@ -378,8 +372,11 @@ int PosixPlatform::displayDpiY() {
             return static_cast<int>(dpi);
         }
     }
-    static const int fromDisplay = queryDisplayDpi();
-    return fromDisplay;
+    // The display's own figure is read once, as Windows fixes it for a process.
+    if (!displayDpi_) {
+        displayDpi_ = queryDisplayDpi(x11_.get());
+    }
+    return *displayDpi_;
 }
 
 FontId PosixPlatform::createFont(const FontRequest& request) {

@@ -6,6 +6,7 @@
 #include <termios.h>
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -121,6 +122,7 @@ class PosixPlatform final : public Platform {
     termios savedTerminal_{};
     bool displayChecked_ = false;
     bool graphicalDisplay_ = false;
+    std::optional<int> displayDpi_;  // the display's vertical dots per inch, once read
 
     int windowSocket_ = -1;
     std::string windowSocketPath_;

@@ -2,8 +2,8 @@
 // [X] createShortcut: an executable .desktop launcher (Exec, Path, Icon, Comment)
 // [X] Page viewer in the terminal (raw keys: Return/Escape close, Space/Down next, Up back);
 //     without a terminal the caller prints the text instead
-// [X] printText to stdout, reportError to stderr, hasGraphicalDisplay through Xlib
-// [ ] A graphical page viewer and settings window
+// [X] printText to stdout, reportError to stderr, hasGraphicalDisplay: whether the X display
+// answers [ ] A graphical page viewer and settings window
 #include <poll.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -16,9 +16,6 @@
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/posix_userdirs.h"
-
-// Last: Xlib defines macros (None, Status) that clash with names above.
-#include <X11/Xlib.h>
 
 namespace drape::platform::posix {
 
@@ -193,13 +190,7 @@ void PosixPlatform::reportError(const std::string& line) {
 bool PosixPlatform::hasGraphicalDisplay() {
     if (!displayChecked_) {
         displayChecked_ = true;
-        const char* name = std::getenv("DISPLAY");
-        if (name != nullptr && *name != '\0') {
-            if (Display* display = XOpenDisplay(nullptr)) {
-                XCloseDisplay(display);
-                graphicalDisplay_ = true;
-            }
-        }
+        graphicalDisplay_ = x11_.get() != nullptr;
     }
     return graphicalDisplay_;
 }
