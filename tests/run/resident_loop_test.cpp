@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "gui/settings_window.h"
 #include "run/run_sequence.h"
 #include "support/run_fixture.h"
@@ -93,6 +95,23 @@ TEST_F(ResidentTest, ScreenAddressAndWallpaperChangesRenewAtTheNextCheck) {
     EXPECT_EQ(os.wallpaperCalls.size(), start + 3);
     ResidentCheck(due);
     EXPECT_EQ(os.wallpaperCalls.size(), start + 3);
+}
+
+TEST_F(ResidentTest, AWallpaperPathSpelledOtherwiseRenewsAtEveryCheck) {
+    os.reportWallpaperAs = [](const std::string& path) {
+        std::string upper = path;
+        for (char& c : upper) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        return upper;
+    };
+    run("red background");
+    bool due = false;
+    const size_t start = os.wallpaperCalls.size();
+    for (size_t check = 1; check <= 3; ++check) {
+        ResidentCheck(due);
+        EXPECT_EQ(os.wallpaperCalls.size(), start + check);
+    }
 }
 
 TEST_F(ResidentTest, WallpaperCheckOnlyFromXpOn) {
@@ -288,6 +307,21 @@ TEST_F(SettingsWindowLoopTest, AutoApplyRenewsAtTheNextCheckOnlyWhenTheCommandCh
     EXPECT_EQ(settings().commandString, "blue");
     EXPECT_EQ(window.dispatched, 2);
     EXPECT_EQ(window.indicatorUpdates, 2);
+}
+
+TEST_F(SettingsWindowLoopTest, AnotherWallpaperAtStartIsReplacedWithTheWindowsCommand) {
+    // The window shows the command it was opened with; no button is pressed, but the first
+    // idle moment's check sees a foreign wallpaper and paints what the window holds.
+    os.shownWallpaper = "/elsewhere/holiday.jpg";
+    settings().commandString = window.command = "blue";
+    timeout();
+    timeout();
+    os.timeoutsBeforeClose = 0;
+    ResidentLoop();
+    ASSERT_EQ(os.wallpaperCalls.size(), 1u);
+    EXPECT_EQ(installed()->at(0, 0), (Rgb{0, 0, 127}));
+    EXPECT_EQ(settings().commandString, "blue");
+    EXPECT_EQ(window.dispatched, 0);
 }
 
 TEST_F(SettingsWindowLoopTest, WithoutAutoApplyChangesWaitForTheApplyButton) {

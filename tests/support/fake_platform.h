@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -52,6 +53,8 @@ class FakePlatform : public platform::Platform {
     // Wallpaper state and the record of set calls.
     std::string shownWallpaper;
     std::vector<WallpaperCall> wallpaperCalls;
+    // How the system spells the installed path when asked, e.g. in other letter case.
+    std::function<std::string(const std::string&)> reportWallpaperAs;
 
     std::vector<MessageBoxCall> messageBoxes;
     int broadcasts = 0;
@@ -133,7 +136,9 @@ class FakePlatform : public platform::Platform {
                     const platform::RegValue& value) override;
     int regDeleteValue(uint32_t root, const std::string& keyPath, const std::string& name) override;
     bool setWallpaper(const std::string& path, uint32_t flags) override;
-    std::string wallpaper() override { return shownWallpaper; }
+    std::string wallpaper() override {
+        return reportWallpaperAs ? reportWallpaperAs(shownWallpaper) : shownWallpaper;
+    }
     uint32_t tickCount() override { return tick; }
     void sleepMs(uint32_t ms) override { tick += ms; }
     uint32_t lastInputTick() override { return lastInput; }
