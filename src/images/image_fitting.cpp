@@ -101,12 +101,11 @@ void FitImageFile(const std::string& path) {
         if (wholeDesktop) {
             fitToTarget(0, 0, canvasWidth, canvasHeight, desktopAspect, d);
         } else {
-            MonitorState& m = state().monitor;
-            for (int32_t i = m.firstMonitor; i <= m.lastMonitor; ++i) {
-                SelectMonitor(i);
+            const MonitorState& m = state().monitor;
+            ForEachSelectedMonitor([&](int32_t) {
                 fitToTarget(m.monitorX, m.monitorY, m.monitorWidth, m.monitorHeight,
                             m.monitorAspect, d / 2.0);
-            }
+            });
         }
     }
     raster::releaseImage(kPhoto);

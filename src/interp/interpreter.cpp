@@ -163,12 +163,10 @@ void runRow(const KeywordRow& row, const Call& call) {
         row.run(call);
         return;
     }
-    MonitorState& m = state().monitor;
-    for (int32_t i = m.firstMonitor; i <= m.lastMonitor; ++i) {
-        m.currentMonitor = i;
-        SelectMonitor(i);
+    ForEachSelectedMonitor([&](int32_t index) {
+        state().monitor.currentMonitor = index;
         row.run(call);
-    }
+    });
 }
 
 }  // namespace

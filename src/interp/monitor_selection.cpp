@@ -33,4 +33,13 @@ void DeriveMonitorRange() {
     }
 }
 
+void ForEachSelectedMonitor(const std::function<void(int32_t)>& visit) {
+    const MonitorState& m = state().monitor;
+    for (int64_t i = m.firstMonitor; i <= m.lastMonitor; ++i) {
+        const auto index = static_cast<int32_t>(i);
+        SelectMonitor(index);
+        visit(index);
+    }
+}
+
 }  // namespace drape

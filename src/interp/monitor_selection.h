@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace drape {
 
@@ -20,5 +21,8 @@ struct MonitorState {
 void SelectMonitor(int32_t index);
 // Derives firstMonitor and lastMonitor from the settings' monitor selection.
 void DeriveMonitorRange();
+// Calls `visit(m)` for m = firstMonitor .. lastMonitor, each time with monitor m selected. The
+// count runs in 64 bits, so that "monitor 2147483647" is one visit, not an endless loop.
+void ForEachSelectedMonitor(const std::function<void(int32_t)>& visit);
 
 }  // namespace drape

@@ -185,12 +185,10 @@ void DrawTextLines(const std::string& argument) {
         raster::openFont(kHeadingFont, s.fontName, s.fontSize, kTextFontFlags);
     const raster::FontHandle line =
         raster::openFont(kLineFont, s.fontName, s.fontSize / 2, kTextFontFlags);
-    MonitorState& m = state().monitor;
-    for (int32_t i = m.firstMonitor; i <= m.lastMonitor; ++i) {
-        m.currentMonitor = i;
-        SelectMonitor(i);
+    ForEachSelectedMonitor([&](int32_t index) {
+        state().monitor.currentMonitor = index;
         drawLinesOnMonitor(argument, heading, line);
-    }
+    });
     raster::closeFont(kHeadingFont);
     raster::closeFont(kLineFont);
 }

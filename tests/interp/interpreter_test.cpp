@@ -70,6 +70,19 @@ TEST_F(InterpreterTest, MonitorBeyondTheTablePaintsThePrimaryOnce) {
     EXPECT_TRUE(uniform(1920, 0, 1280, 1024, kStart));
 }
 
+TEST_F(InterpreterTest, TheLargestMonitorNumberStillPaintsThePrimaryOnce) {
+    twoMonitors();
+    run("monitor 0 text A");
+    const size_t once = os.textRenders.size();
+    ASSERT_GT(once, 0u);
+    os.textRenders.clear();
+    // The visit of monitors n .. n must end although n + 1 does not fit in 32 bits.
+    run("desktop 2147483647 blue text A");
+    EXPECT_TRUE(uniform(0, 0, 100, 100, kBlue));  // a corner the text does not reach
+    EXPECT_TRUE(uniform(1920, 0, 1280, 1024, kStart));
+    EXPECT_EQ(os.textRenders.size(), once);
+}
+
 TEST_F(InterpreterTest, MonitorAllThenOneMonitor) {
     twoMonitors();
     run("monitor all red monitor 0 blue");
