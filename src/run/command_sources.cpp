@@ -77,10 +77,15 @@ void delay(const std::string& parameter) {
     if (seconds <= 0) {
         return;
     }
-    const uint32_t start = os.tickCount();
+    // Elapsed time is summed step by step, so a wait longer than the 49.7 days after which the
+    // 32-bit tick counter wraps still ends.
     const int64_t wait = int64_t{seconds} * 1000;
-    while (int64_t{os.tickCount() - start} < wait) {
+    uint32_t last = os.tickCount();
+    for (int64_t elapsed = 0; elapsed < wait;) {
         os.sleepMs(kDelayStepMs);
+        const uint32_t now = os.tickCount();
+        elapsed += now - last;
+        last = now;
     }
 }
 

@@ -156,6 +156,15 @@ TEST_F(SourcesTest, DelayWaitsOnTheTickCounterIn128MsSteps) {
     EXPECT_EQ(os.tick, before);
 }
 
+TEST_F(SourcesTest, ADelayLongerThanTheTickCounterCanCountStillEnds) {
+    // 4294968 s is 704 ms more than the 2^32 ms after which the counter wraps; waiting is in
+    // whole 128 ms steps, 33554438 of them, which end 768 ms past the wrap.
+    os.tick = 0xFFFFF000u;
+    const uint32_t start = os.tick;
+    EXPECT_EQ(prepare("delay 4294968 red"), "red");
+    EXPECT_EQ(os.tick - start, 768u);
+}
+
 TEST_F(SourcesTest, DelayHoldsUpLaterActionsOnly) {
     const std::string file = os.root + "a.bmp";
     writeFile(file, "BMxxxx");
