@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "interp/interpreter.h"
+#include "raster/raster.h"
 #include "run/run_sequence.h"
 #include "run/settings.h"
 #include "support/run_fixture.h"
@@ -83,6 +85,10 @@ const std::vector<std::string> kArguments = {
     "Arial",
     "\"Times New Roman\"",
     "nofile.jpg",
+    "wide.bmp",
+    "tall.bmp",
+    "dot.bmp",
+    ".",
     "\"no such folder\"",
     "..",
     "/",
@@ -98,6 +104,11 @@ class OddCommandsTest : public RunTest {
         // private folder, which goes with it, instead of wherever the suite was started.
         previousFolder_ = std::filesystem::current_path();
         std::filesystem::current_path(os.root);
+        // Photos for "load" and "random" to fit with whatever distort, expand and monitor
+        // numbers come along: a wide one, a tall one and a single pixel.
+        photo("wide.bmp", 90, 20);
+        photo("tall.bmp", 7, 61);
+        photo("dot.bmp", 1, 1);
         // Small and odd: a primary, one beside it lower down, one above and to the left with
         // another depth. The desktop spans x -30..104 and y -20..36.
         useMonitors({{0, 0, 64, 36, 24}, {64, 4, 40, 30, 24}, {-30, -20, 30, 20, 16}});
@@ -136,15 +147,28 @@ class OddCommandsTest : public RunTest {
         return list[std::uniform_int_distribution<size_t>(0, list.size() - 1)(random)];
     }
 
-    // Every picture handed to the desktop is a whole 24-bit bitmap of the desktop's size.
+    // Every picture Drape paints and hands to the desktop is a whole 24-bit bitmap of the
+    // desktop's size; "set" hands over a photo as it is.
     void expectWholePictures() {
         for (const FakePlatform::WallpaperCall& call : os.wallpaperCalls) {
             const std::optional<BmpImage> image = parseBmp24(call.contents);
             ASSERT_TRUE(image) << call.path << " is not a whole bitmap (" << call.contents.size()
                                << " bytes)";
-            EXPECT_EQ(image->width, 134);
-            EXPECT_EQ(image->height, 56);
+            const auto photo = photos_.find(std::filesystem::path(call.path).filename());
+            if (photo != photos_.end() && image->width == photo->second.first &&
+                image->height == photo->second.second) {
+                continue;  // "set" with the photo, unless "save" made it the output file
+            }
+            EXPECT_EQ(image->width, 134) << call.path;
+            EXPECT_EQ(image->height, 56) << call.path;
         }
+    }
+
+    void photo(const std::string& name, int width, int height) {
+        photos_[name] = {width, height};
+        raster::newImage(9, width, height, 24, raster::makeColour(200, 40, 10));
+        ASSERT_NE(raster::writeBmpFile(9, name), 0);
+        raster::releaseImage(9);
     }
 
     void TearDown() override {
@@ -160,6 +184,7 @@ class OddCommandsTest : public RunTest {
     }
 
     std::filesystem::path previousFolder_;
+    std::map<std::string, std::pair<int, int>> photos_;  // name: width, height
 };
 
 TEST_F(OddCommandsTest, RawCommandStringsEndAndInstallOnlyWholePictures) {
