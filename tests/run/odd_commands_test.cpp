@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
 #include <string>
@@ -109,6 +110,13 @@ class OddCommandsTest : public RunTest {
         photo("wide.bmp", 90, 20);
         photo("tall.bmp", 7, 61);
         photo("dot.bmp", 1, 1);
+        // A pairs file as someone might leave it: comments, blanks, short and long lines,
+        // names that are missing, quoted or not photos at all.
+        std::ofstream("drape.lst", std::ios::binary)
+            << "; pairs\r\nwide.bmp,tall.bmp\r\n\n , ,\nwide.bmp\n\"dot.bmp\",tall.bmp,wide.bmp\n"
+            << "missing.bmp,dot.bmp\n"
+            << std::string(3000, ',') << "\n"
+            << "drape.lst,..,/\n\xC3\xA9.bmp,\xFF.jpg\n";
         // Small and odd: a primary, one beside it lower down, one above and to the left with
         // another depth. The desktop spans x -30..104 and y -20..36.
         useMonitors({{0, 0, 64, 36, 24}, {64, 4, 40, 30, 24}, {-30, -20, 30, 20, 16}});
@@ -192,7 +200,10 @@ TEST_F(OddCommandsTest, RawCommandStringsEndAndInstallOnlyWholePictures) {
     size_t painted = 0;
     for (size_t round = 0; round < kRounds; ++round) {
         // Half of them silent, so that unknown words are skipped and the rest still paints.
-        const std::string command = (round % 2 == 0 ? "silent " : "") + join(randomWords(random));
+        // Every fifth draws its photos through the pairs file first.
+        const std::string command = std::string(round % 2 == 0 ? "silent " : "") +
+                                    (round % 5 == 0 ? "pairs 101 random . " : "") +
+                                    join(randomWords(random));
         SCOPED_TRACE("command: " + command);
         ResetProcessState();
         ApplyDefaults();
