@@ -274,6 +274,17 @@ class SettingsWindowLoopTest : public ResidentTest {
     }
     void control() { os.events.push_back({EventKind::Control, 7}); }
     void timeout() { os.events.push_back({EventKind::None, 0}); }
+    // Runs the loop over the queued events; a close request comes once they are used up.
+    void runQueued() {
+        os.timeoutsBeforeClose = 0;
+        ResidentLoop();
+    }
+    // The loop painted exactly once, with the window's command "blue".
+    void expectOneBluePainting() {
+        ASSERT_EQ(os.wallpaperCalls.size(), 1u);
+        EXPECT_EQ(installed()->at(0, 0), (Rgb{0, 0, 127}));
+        EXPECT_EQ(settings().commandString, "blue");
+    }
 };
 
 TEST_F(SettingsWindowLoopTest, WaitsAreShortWhileTheWindowIsOpen) {
@@ -300,11 +311,8 @@ TEST_F(SettingsWindowLoopTest, AutoApplyRenewsAtTheNextCheckOnlyWhenTheCommandCh
     timeout();
     control();  // the same command again: no new renewal
     timeout();
-    os.timeoutsBeforeClose = 0;
-    ResidentLoop();
-    ASSERT_EQ(os.wallpaperCalls.size(), 1u);
-    EXPECT_EQ(installed()->at(0, 0), (Rgb{0, 0, 127}));
-    EXPECT_EQ(settings().commandString, "blue");
+    runQueued();
+    expectOneBluePainting();
     EXPECT_EQ(window.dispatched, 2);
     EXPECT_EQ(window.indicatorUpdates, 2);
 }
@@ -316,11 +324,8 @@ TEST_F(SettingsWindowLoopTest, AnotherWallpaperAtStartIsReplacedWithTheWindowsCo
     settings().commandString = window.command = "blue";
     timeout();
     timeout();
-    os.timeoutsBeforeClose = 0;
-    ResidentLoop();
-    ASSERT_EQ(os.wallpaperCalls.size(), 1u);
-    EXPECT_EQ(installed()->at(0, 0), (Rgb{0, 0, 127}));
-    EXPECT_EQ(settings().commandString, "blue");
+    runQueued();
+    expectOneBluePainting();
     EXPECT_EQ(window.dispatched, 0);
 }
 
@@ -328,15 +333,13 @@ TEST_F(SettingsWindowLoopTest, WithoutAutoApplyChangesWaitForTheApplyButton) {
     window.command = "blue";
     control();
     timeout();
-    os.timeoutsBeforeClose = 0;
-    ResidentLoop();
+    runQueued();
     EXPECT_TRUE(os.wallpaperCalls.empty());
     window.applyInterprets = true;
     control();
     timeout();
-    os.timeoutsBeforeClose = 0;
     os.closeDelivered = false;
-    ResidentLoop();
+    runQueued();
     EXPECT_EQ(os.wallpaperCalls.size(), 1u);  // the apply itself; the check adds none
 }
 
