@@ -40,16 +40,30 @@ std::string homeFolder() {
     return {};
 }
 
-std::string configFolder() {
-    std::string base = absoluteFolderFromEnv("XDG_CONFIG_HOME");
+namespace {
+
+// "$<variable>/drape/" when the variable holds an absolute path, else "~/<fallback>/drape/";
+// "" without a home folder.
+std::string xdgDrapeFolder(const char* variable, const char* fallback) {
+    std::string base = absoluteFolderFromEnv(variable);
     if (base.empty()) {
         const std::string home = homeFolder();
         if (home.empty()) {
             return {};
         }
-        base = home + (home.back() == '/' ? "" : "/") + ".config/";
+        base = home + (home.back() == '/' ? "" : "/") + fallback + "/";
     }
     return base + "drape/";
+}
+
+}  // namespace
+
+std::string configFolder() {
+    return xdgDrapeFolder("XDG_CONFIG_HOME", ".config");
+}
+
+std::string cacheFolder() {
+    return xdgDrapeFolder("XDG_CACHE_HOME", ".cache");
 }
 
 std::string runtimeFolder(std::string& problem) {

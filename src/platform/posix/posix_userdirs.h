@@ -12,6 +12,10 @@ std::string homeFolder();
 // when there is no home folder. Not created here.
 std::string configFolder();
 
+// "$XDG_CACHE_HOME/drape/" (default "~/.cache/drape/"), for copies that may be made again;
+// "" when there is no home folder. Not created here.
+std::string cacheFolder();
+
 // The per-user runtime folder of this login session: "$XDG_RUNTIME_DIR/drape/", else
 // "/tmp/drape-<uid>/". Created 0700 when missing. Other users must not be able to plant files
 // in it, so it is refused unless it is a real folder (not a symlink) owned by this user and

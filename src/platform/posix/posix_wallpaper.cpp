@@ -205,19 +205,6 @@ std::string fileUri(const std::string& path) {
     return uri;
 }
 
-// "$XDG_CACHE_HOME/drape/", else "~/.cache/drape/"; "" without a home folder.
-std::string cacheFolder() {
-    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && cache[0] == '/') {
-        std::string folder = cache;
-        return folder + (folder.back() == '/' ? "" : "/") + "drape/";
-    }
-    const std::string home = homeFolder();
-    if (home.empty()) {
-        return {};
-    }
-    return home + (home.back() == '/' ? "" : "/") + ".cache/drape/";
-}
-
 // GNOME draws its own background over the root window and reads the picture from its
 // settings. It gets a copy of its own, as Windows keeps one of the installed wallpaper, since
 // the caller may delete the original right after.
