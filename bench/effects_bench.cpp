@@ -8,7 +8,7 @@
 
 #include "interp/backgrounds.h"
 #include "raster/raster.h"
-#include "run/settings.h"
+#include "state/settings.h"
 
 namespace {
 

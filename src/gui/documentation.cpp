@@ -2,7 +2,7 @@
 
 #include "gui/manual_text.h"
 #include "platform/platform.h"
-#include "run/settings.h"
+#include "state/product.h"
 
 namespace drape {
 

@@ -1,16 +1,14 @@
 #include "gui/settings_window.h"
 
+#include "state/settings.h"
+
 namespace drape {
 
-namespace {
-SettingsWindow* gWindow = nullptr;
-}
-
 SettingsWindow* OpenSettingsWindowInstance() {
-    return gWindow;
+    return state().settingsWindow;
 }
 void SetSettingsWindowInstance(SettingsWindow* window) {
-    gWindow = window;
+    state().settingsWindow = window;
 }
 
 }  // namespace drape

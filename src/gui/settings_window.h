@@ -21,7 +21,7 @@ class SettingsWindow {
     virtual void Close() = 0;
 };
 
-// The open settings window, or nullptr.
+// The open settings window, or nullptr; kept in the process state, so a reset closes it.
 SettingsWindow* OpenSettingsWindowInstance();
 void SetSettingsWindowInstance(SettingsWindow* window);
 

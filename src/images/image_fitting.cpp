@@ -2,18 +2,14 @@
 #include <cmath>
 
 #include "images/image_sources.h"
-#include "interp/monitor_selection.h"
 #include "platform/platform.h"
 #include "raster/raster.h"
-#include "run/settings.h"
+#include "state/monitor_selection.h"
+#include "state/settings.h"
 
 namespace drape {
 
 namespace {
-
-constexpr int kCanvas = 1;
-constexpr int kPhoto = 2;
-constexpr int kCrop = 3;
 
 // Nearest integer with halves going to the even one, as the FPU rounds by default.
 int64_t nearestEven(double value) {
@@ -23,27 +19,28 @@ int64_t nearestEven(double value) {
 // Draws the photo (or the part ChooseCrop keeps) scaled into the target rectangle.
 void fitToTarget(int32_t x, int32_t y, int32_t width, int32_t height, float aspect,
                  double tolerance) {
-    const int32_t w = raster::widthOf(kPhoto);
-    const int32_t h = raster::heightOf(kPhoto);
+    const int32_t w = raster::widthOf(raster::kSecondImage);
+    const int32_t h = raster::heightOf(raster::kSecondImage);
     const CropRect crop = ChooseCrop(w, h, aspect, tolerance);
-    raster::ImageHandle source = raster::imageHandle(kPhoto);
+    raster::ImageHandle source = raster::imageHandle(raster::kSecondImage);
     const bool whole = crop == CropRect{0, 0, w, h};
     if (!whole) {
-        if (raster::openContext(kPhoto) == 0) {
+        if (raster::openContext(raster::kSecondImage) == 0) {
             return;
         }
-        const int captured = raster::captureRegion(kCrop, crop.x, crop.y, crop.width, crop.height);
+        const int captured =
+            raster::captureRegion(raster::kCropImage, crop.x, crop.y, crop.width, crop.height);
         raster::closeContext();
         if (captured == 0) {
             return;
         }
-        source = raster::imageHandle(kCrop);
+        source = raster::imageHandle(raster::kCropImage);
     }
-    if (raster::openContext(kCanvas) != 0) {
+    if (raster::openContext(raster::kCanvasImage) != 0) {
         raster::pasteImageScaled(source, x, y, width, height);
         raster::closeContext();
     }
-    raster::releaseImage(kCrop);
+    raster::releaseImage(raster::kCropImage);
 }
 
 }  // namespace
@@ -80,7 +77,7 @@ bool IsWholeDesktopPicture(int32_t width, int32_t height, int32_t canvasWidth, i
 
 void FitImageFile(const std::string& path) {
     Settings& s = settings();
-    if (raster::readImageFile(kPhoto, path) == nullptr) {
+    if (raster::readImageFile(raster::kSecondImage, path) == nullptr) {
         if (!s.silent) {
             platform::current().messageBox(kProductTitle,
                                            std::string(kMissingImageMessage) + "\r\n\r\n" + path,
@@ -88,10 +85,10 @@ void FitImageFile(const std::string& path) {
         }
         return;
     }
-    const int32_t canvasWidth = raster::widthOf(kCanvas);
-    const int32_t canvasHeight = raster::heightOf(kCanvas);
-    const int32_t w = raster::widthOf(kPhoto);
-    const int32_t h = raster::heightOf(kPhoto);
+    const int32_t canvasWidth = raster::widthOf(raster::kCanvasImage);
+    const int32_t canvasHeight = raster::heightOf(raster::kCanvasImage);
+    const int32_t w = raster::widthOf(raster::kSecondImage);
+    const int32_t h = raster::heightOf(raster::kSecondImage);
     if (canvasWidth > 0 && canvasHeight > 0) {
         const float desktopAspect =
             static_cast<float>(canvasWidth) / static_cast<float>(canvasHeight);
@@ -108,7 +105,7 @@ void FitImageFile(const std::string& path) {
             });
         }
     }
-    raster::releaseImage(kPhoto);
+    raster::releaseImage(raster::kSecondImage);
 }
 
 }  // namespace drape

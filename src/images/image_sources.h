@@ -4,10 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "state/product.h"
+
 namespace drape {
 
 inline constexpr const char* kMissingImageMessage = "Missing image file";
-inline constexpr const char* kPairsFileName = "drape.lst";
 
 // Fits the image file onto monitors firstMonitor..lastMonitor of the current run, or over the
 // whole canvas when it is a picture made for the whole desktop.

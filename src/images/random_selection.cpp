@@ -2,13 +2,10 @@
 #include <vector>
 
 #include "images/image_sources.h"
-#include "interp/interpreter.h"
-#include "interp/tokens.h"
 #include "platform/platform.h"
-#include "platform/unicode.h"
-#include "run/command_sources.h"
-#include "run/settings.h"
-#include "run/system_facts.h"
+#include "state/settings.h"
+#include "state/system_facts.h"
+#include "state/tokens.h"
 
 namespace drape {
 
@@ -24,16 +21,7 @@ int32_t randomUpTo(int32_t n) {
 }
 
 std::string resolveFolder(const std::string& argument) {
-    std::string folder;
-    if (argument == "currentfolder") {
-        folder = CurrentFolder();
-    } else if (argument == "programfolder") {
-        folder = ProgramFolder();
-    } else if (argument == "tempfolder") {
-        folder = TempFolder();
-    } else {
-        folder = argument;
-    }
+    std::string folder = ResolveFolderWord(argument).value_or(argument);
     const char separator = platform::current().pathSeparator();
     if (folder.empty() || folder.back() != separator) {
         folder += separator;
@@ -62,14 +50,6 @@ std::vector<std::string> readPairs(const std::string& bytes) {
         }
     }
     return entries;
-}
-
-bool isPictureName(const std::string& lowered) {
-    if (platform::countCharacters(lowered) <= 4) {
-        return false;
-    }
-    const std::string_view ending = std::string_view(lowered).substr(lowered.size() - 4);
-    return ending == ".png" || ending == ".jpg" || ending == ".bmp";
 }
 
 void fitOnMonitor(int32_t monitor, const std::string& path) {
@@ -108,7 +88,7 @@ void LoadRandomImages(const std::string& argument) {
     // would name another file.
     std::vector<std::string> candidates;
     for (const std::string& name : os.listFiles(folder)) {
-        if (isPictureName(platform::toLower(TrimBlanks(name)))) {
+        if (IsPictureFileName(TrimBlanks(name))) {
             candidates.push_back(name);
         }
     }

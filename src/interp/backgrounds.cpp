@@ -4,10 +4,10 @@
 #include <string>
 #include <utility>
 
-#include "interp/monitor_selection.h"
-#include "interp/tokens.h"
-#include "raster/pixel_ops.h"
-#include "run/settings.h"
+#include "raster/raster.h"
+#include "state/monitor_selection.h"
+#include "state/settings.h"
+#include "state/tokens.h"
 
 namespace drape {
 
@@ -16,14 +16,14 @@ namespace {
 using raster::Colour;
 using raster::makeColour;
 
-constexpr int kCanvas = 1;
 const Colour kBlack = makeColour(0, 0, 0);
 const Colour kWhite = makeColour(255, 255, 255);
 
 // Opens the canvas for drawing in `mode` and closes it again when the scope ends.
 class CanvasDrawing {
   public:
-    explicit CanvasDrawing(raster::DrawMode mode) : open_(raster::openContext(kCanvas) != 0) {
+    explicit CanvasDrawing(raster::DrawMode mode)
+        : open_(raster::openContext(raster::kCanvasImage) != 0) {
         if (open_) {
             raster::setMode(mode);
         }
@@ -121,8 +121,8 @@ void DrawStripes(Colour ground, Colour stripe, int32_t period, int32_t width) {
     if (!canvas) {
         return;
     }
-    const int32_t w = raster::widthOf(kCanvas);
-    const int32_t h = raster::heightOf(kCanvas);
+    const int32_t w = raster::widthOf(raster::kCanvasImage);
+    const int32_t h = raster::heightOf(raster::kCanvasImage);
     raster::fillRect(0, 0, w, h, ground);
     // A canvas narrower than one period would never advance the stripe start.
     const int32_t step = w / period;
@@ -138,37 +138,16 @@ void DrawStripes(Colour ground, Colour stripe, int32_t period, int32_t width) {
     } while (v <= w);
 }
 
-namespace {
-
-// g = round(0.2 R + 0.3 G + 0.2 B) in integers: (2 R + 3 G + 2 B) / 10 rounded, halves up. The
-// sum stays below 2^16, so the loop vectorises on 16-bit lanes with a multiply for the divide.
-DRAPE_VECTOR_CLONES void drainRow(uint8_t* p, size_t pixels) {
-    for (size_t x = 0; x < pixels; ++x) {
-        const auto sum =
-            static_cast<uint16_t>(2 * p[3 * x + 2] + 3 * p[3 * x + 1] + 2 * p[3 * x] + 5);
-        const auto g = static_cast<uint8_t>(sum / 10);
-        p[3 * x] = g;
-        p[3 * x + 1] = g;
-        p[3 * x + 2] = g;
-    }
-}
-
-}  // namespace
-
 void Drain() {
-    raster::RasterImage* canvas = raster::imageHandle(kCanvas);
-    if (canvas == nullptr) {
-        return;
-    }
-    for (int32_t y = 0; y < canvas->height; ++y) {
-        drainRow(canvas->row(y), static_cast<size_t>(canvas->width));
-    }
+    // g = round(0.2 R + 0.3 G + 0.2 B): grey, and darker, since the weights add up to 0.7.
+    raster::greyImage(raster::imageHandle(raster::kCanvasImage));
 }
 
 void Darken() {
     CanvasDrawing canvas(raster::DrawMode::Blend);
     if (canvas) {
-        raster::fillRect(0, 0, raster::widthOf(kCanvas), raster::heightOf(kCanvas),
+        raster::fillRect(0, 0, raster::widthOf(raster::kCanvasImage),
+                         raster::heightOf(raster::kCanvasImage),
                          raster::makeColourAlpha(0, 0, 0, 64));
     }
 }
@@ -176,7 +155,8 @@ void Darken() {
 void Invert() {
     CanvasDrawing canvas(raster::DrawMode::Xor);
     if (canvas) {
-        raster::fillRect(0, 0, raster::widthOf(kCanvas), raster::heightOf(kCanvas),
+        raster::fillRect(0, 0, raster::widthOf(raster::kCanvasImage),
+                         raster::heightOf(raster::kCanvasImage),
                          raster::makeColourAlpha(255, 255, 255, 255));
     }
 }
@@ -213,15 +193,14 @@ namespace drape {
 
 void Blur() {
     // Each pass mixes the unchanged copy onto what the passes before left.
-    constexpr int kScratch = 2;
-    if (raster::duplicateImage(kCanvas, kScratch) == 0) {
+    if (raster::duplicateImage(raster::kCanvasImage, raster::kSecondImage) == 0) {
         return;
     }
     CanvasDrawing canvas(raster::DrawMode::Opaque);
     if (!canvas) {
         return;
     }
-    raster::ImageHandle copy = raster::imageHandle(kScratch);
+    raster::ImageHandle copy = raster::imageHandle(raster::kSecondImage);
     raster::blendImage(copy, -1, 1, 32);
     raster::blendImage(copy, -2, -1, 64);
     raster::blendImage(copy, 2, 1, 64);

@@ -1,26 +1,23 @@
 #include "interp/interpreter.h"
 
 #include <array>
-#include <random>
 #include <string>
 #include <string_view>
 
 #include "images/image_sources.h"
 #include "interp/backgrounds.h"
-#include "interp/monitor_selection.h"
 #include "interp/text_layer.h"
-#include "interp/tokens.h"
 #include "interp/wallpaper_output.h"
 #include "platform/platform.h"
 #include "raster/raster.h"
-#include "run/registry.h"
-#include "run/settings.h"
+#include "state/monitor_selection.h"
+#include "state/registry.h"
+#include "state/settings.h"
+#include "state/tokens.h"
 
 namespace drape {
 
 namespace {
-
-UniformSource gUniform;
 
 struct Call {
     const std::string& keyword;
@@ -73,15 +70,8 @@ void fromPanel(const Call&) {
 
 void saveTarget(const Call& call) {
     Settings& s = settings();
-    if (call.argument == "programfolder") {
-        s.outputPath = ProgramFolder() + kOutputFileName;
-    } else if (call.argument == "currentfolder") {
-        s.outputPath = CurrentFolder() + kOutputFileName;
-    } else if (call.argument == "tempfolder") {
-        s.outputPath = TempFolder() + kOutputFileName;
-    } else {
-        s.outputPath = call.argument;
-    }
+    const auto folder = ResolveFolderWord(call.argument);
+    s.outputPath = folder ? *folder + kOutputFileName : call.argument;
     s.keep = true;
 }
 
@@ -171,18 +161,6 @@ void runRow(const KeywordRow& row, const Call& call) {
 
 }  // namespace
 
-void SetUniformSource(UniformSource source) {
-    gUniform = std::move(source);
-}
-
-int32_t UniformInRange(int32_t lo, int32_t hi) {
-    if (gUniform) {
-        return gUniform(lo, hi);
-    }
-    static std::mt19937 engine{std::random_device{}()};
-    return std::uniform_int_distribution<int32_t>(lo, hi)(engine);
-}
-
 void Interpret() {
     Settings& s = settings();
     s.silent = false;
@@ -198,7 +176,7 @@ void Interpret() {
     const int32_t red = UniformInRange(64, 128);
     const int32_t green = UniformInRange(64, 128);
     const int32_t blue = UniformInRange(64, 128);
-    raster::newImage(1, bounds.width, bounds.height, 24,
+    raster::newImage(raster::kCanvasImage, bounds.width, bounds.height, 24,
                      raster::makeColour(static_cast<uint32_t>(red), static_cast<uint32_t>(green),
                                         static_cast<uint32_t>(blue)));
 
@@ -228,9 +206,9 @@ void Interpret() {
     if (!s.errorFlag) {
         WriteAndInstallWallpaper();
     }
-    raster::releaseImage(1);
-    raster::releaseImage(2);
-    raster::releaseImage(3);
+    raster::releaseImage(raster::kCanvasImage);
+    raster::releaseImage(raster::kSecondImage);
+    raster::releaseImage(raster::kCropImage);
 }
 
 }  // namespace drape

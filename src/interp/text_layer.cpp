@@ -6,18 +6,18 @@
 #include <limits>
 #include <string_view>
 
-#include "interp/monitor_selection.h"
 #include "platform/platform.h"
 #include "platform/unicode.h"
 #include "raster/raster.h"
-#include "run/settings.h"
-#include "run/system_facts.h"
+#include "state/monitor_selection.h"
+#include "state/settings.h"
+#include "state/system_facts.h"
+#include "state/tokens.h"
 
 namespace drape {
 
 namespace {
 
-constexpr int kCanvas = 1;
 constexpr int kBigFont = 1;
 constexpr int kHeadingFont = 2;
 constexpr int kLineFont = 3;
@@ -71,14 +71,6 @@ std::string bigTextPart(const std::string& text) {
     return at < text.size() ? text.substr(at) : text;
 }
 
-std::string_view trimBlanks(std::string_view text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 int clampToInt(int64_t value) {
     return static_cast<int>(std::clamp<int64_t>(value, std::numeric_limits<int>::min(),
                                                 std::numeric_limits<int>::max()));
@@ -92,7 +84,7 @@ raster::Colour textColourWithAlpha(uint32_t alpha, bool inverse) {
 
 // Starts drawing on the canvas in the text mode of the settings; false without a canvas.
 bool openCanvasForText() {
-    if (raster::openContext(kCanvas) == 0) {
+    if (raster::openContext(raster::kCanvasImage) == 0) {
         return false;
     }
     raster::setMode(settings().transparent ? raster::DrawMode::Blend
@@ -118,7 +110,7 @@ void drawLinesOnMonitor(const std::string& argument, raster::FontHandle heading,
     size_t start = 0;
     for (int k = 1; start <= text.size(); ++k) {
         const size_t bar = std::min(text.find('|', start), text.size());
-        const std::string content(trimBlanks(std::string_view(text).substr(start, bar - start)));
+        const std::string content = TrimBlanks(std::string_view(text).substr(start, bar - start));
         start = bar + 1;
         const raster::FontHandle font = k == 1 ? heading : line;
         // An empty line keeps its number, so it leaves a gap.

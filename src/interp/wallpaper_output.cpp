@@ -1,18 +1,18 @@
 #include "interp/wallpaper_output.h"
 
-#include "interp/monitor_selection.h"
 #include "platform/platform.h"
 #include "raster/raster.h"
-#include "run/registry.h"
-#include "run/settings.h"
+#include "state/monitor_selection.h"
+#include "state/registry.h"
+#include "state/settings.h"
 
 namespace drape {
 
 namespace {
 
-constexpr int kCanvas = 1;
-constexpr int kOutput = 2;
-constexpr int kGrab = 3;
+// The output image takes the second slot; each monitor's part of the canvas is cut into the crop.
+constexpr int kOutput = raster::kSecondImage;
+constexpr int kGrab = raster::kCropImage;
 
 // Copies each monitor's part of the canvas to where a wallpaper tiled from the primary
 // monitor's corner shows it: monitors left of or above the primary wrap to the far side.
@@ -22,7 +22,7 @@ void composeOutput() {
     for (int32_t i = 0; i < count; ++i) {
         SelectMonitor(i);
         const MonitorState& m = state().monitor;
-        if (raster::cropImage(kCanvas, kGrab, m.monitorX, m.monitorY, m.monitorWidth,
+        if (raster::cropImage(raster::kCanvasImage, kGrab, m.monitorX, m.monitorY, m.monitorWidth,
                               m.monitorHeight) == 0) {
             continue;
         }

@@ -21,4 +21,7 @@ std::string toLower(std::string_view text);
 char32_t upperOf(char32_t c);
 char32_t lowerOf(char32_t c);
 
+// The value of a hexadecimal digit in either letter case; -1 for any other character.
+int hexDigitValue(char c);
+
 }  // namespace drape::platform

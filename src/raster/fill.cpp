@@ -157,4 +157,30 @@ void fillRectCurrent(int x, int y, int width, int height) {
     fillRect(x, y, width, height, detail::rasterState().context.currentColour);
 }
 
+namespace {
+
+// The sum stays below 2^16, so the loop vectorises on 16-bit lanes with a multiply for the
+// divide.
+DRAPE_VECTOR_CLONES void greyRow(uint8_t* p, size_t pixels) {
+    for (size_t x = 0; x < pixels; ++x) {
+        const auto sum =
+            static_cast<uint16_t>(2 * p[3 * x + 2] + 3 * p[3 * x + 1] + 2 * p[3 * x] + 5);
+        const auto g = static_cast<uint8_t>(sum / 10);
+        p[3 * x] = g;
+        p[3 * x + 1] = g;
+        p[3 * x + 2] = g;
+    }
+}
+
+}  // namespace
+
+void greyImage(ImageHandle image) {
+    if (image == nullptr || image->depth != 24) {
+        return;
+    }
+    for (int y = 0; y < image->height; ++y) {
+        greyRow(image->row(y), static_cast<size_t>(image->width));
+    }
+}
+
 }  // namespace drape::raster

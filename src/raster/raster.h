@@ -39,6 +39,13 @@ enum class ImageFormat { None, Bmp, Icon, Jpeg, Png };
 
 inline constexpr int kMaxImageSide = 32767;
 
+// The numbered images the program paints with.
+inline constexpr int kCanvasImage = 1;     // the whole desktop being painted
+inline constexpr int kSecondImage = 2;     // a second full-size image, or the photo being fitted
+inline constexpr int kCropImage = 3;       // a region captured from another image
+inline constexpr int kFirstIconImage = 4;  // 4..13: the settings window's button pictures
+inline constexpr int kLastIconImage = 13;
+
 struct RasterImage {
     int width = 0;
     int height = 0;
@@ -83,6 +90,9 @@ void pasteImage(ImageHandle image, int x, int y);
 int captureRegion(int number, int x, int y, int width, int height);
 // The image at its own size mixed onto the target with a constant alpha 0..255.
 void blendImage(ImageHandle image, int x, int y, int alpha);
+// Turns every pixel of a 24-bit image grey, g = (2 R + 3 G + 2 B) / 10 rounded with halves up,
+// whatever the drawing context.
+void greyImage(ImageHandle image);
 
 // --- Scaling and decoding ----------------------------------------------------------------
 // The image scaled to width x height (halftone stretch for 24 bits, Mitchell-Netravali for

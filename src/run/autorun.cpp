@@ -1,11 +1,11 @@
 #include "run/autorun.h"
 
-#include "interp/tokens.h"
 #include "platform/platform.h"
 #include "platform/unicode.h"
-#include "run/registry.h"
-#include "run/settings.h"
-#include "run/system_facts.h"
+#include "state/registry.h"
+#include "state/settings.h"
+#include "state/system_facts.h"
+#include "state/tokens.h"
 
 namespace drape {
 

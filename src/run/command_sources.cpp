@@ -1,17 +1,16 @@
 #include "run/command_sources.h"
 
-#include <algorithm>
 #include <array>
 #include <string_view>
 
 #include "gui/documentation.h"
-#include "interp/tokens.h"
 #include "platform/platform.h"
 #include "platform/unicode.h"
 #include "run/autorun.h"
-#include "run/registry.h"
-#include "run/settings.h"
-#include "run/system_facts.h"
+#include "state/registry.h"
+#include "state/settings.h"
+#include "state/system_facts.h"
+#include "state/tokens.h"
 
 namespace drape {
 
@@ -49,22 +48,6 @@ const Preset* findPreset(std::string_view word) {
         }
     }
     return nullptr;
-}
-
-std::string lowerAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    });
-    return text;
-}
-
-// Dropped image files: by the last four characters, whatever their case.
-bool isImageFileName(const std::string& word) {
-    if (word.size() <= 4 || platform::countCharacters(word) <= 4) {
-        return false;
-    }
-    const std::string ending = lowerAscii(word.substr(word.size() - 4));
-    return ending == ".jpg" || ending == ".bmp" || ending == ".png";
 }
 
 void showError(const std::string& text) {
@@ -123,33 +106,6 @@ std::string JoinArguments(const std::vector<std::string>& arguments) {
         }
     }
     return TrimBlanks(joined);
-}
-
-std::vector<std::string> SplitTextLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::string line;
-    bool any = false;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c == '\0') {
-            continue;
-        }
-        any = true;
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            any = false;
-            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            line += c;
-        }
-    }
-    if (any) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 std::string JoinCommandFileLines(const std::string& bytes) {
@@ -252,7 +208,7 @@ void PrepareCommands() {
         } else if (word == "set") {
             setWallpaper(parameter);
             ++i;
-        } else if (previousWord != "save" && previousWord != "load" && isImageFileName(word)) {
+        } else if (previousWord != "save" && previousWord != "load" && IsPictureFileName(word)) {
             ++imageCount;
             if (imageCount >= 2) {
                 rewritten += " monitor " + std::to_string(imageCount);

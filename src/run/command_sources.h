@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "state/product.h"
+
 namespace drape {
 
-inline constexpr const char* kCommandFileName = "drape.cmd";
 inline constexpr const char* kDefaultCommand =
     "distort 10 expand 100 random programfolder fade renew 600 nouser 120 gui";
 
@@ -18,8 +19,6 @@ std::string JoinArguments(const std::vector<std::string>& arguments);
 // dropped, each line trimmed of blanks, empty lines and lines starting with ";" left out, the
 // rest joined with one blank.
 std::string JoinCommandFileLines(const std::string& bytes);
-// The lines of a text file split at CR, LF or CR LF, with zero bytes dropped.
-std::vector<std::string> SplitTextLines(const std::string& bytes);
 
 // Fills `commandString`, `tokenCount` and `presetSource` from the first source that gives a
 // command: the arguments, drape.cmd beside the program, the autorun entry plus " gui", or the

@@ -2,11 +2,11 @@
 
 #include "gui/settings_window.h"
 #include "interp/interpreter.h"
-#include "interp/tokens.h"
 #include "platform/platform.h"
-#include "run/monitor_table.h"
-#include "run/settings.h"
-#include "run/system_facts.h"
+#include "state/monitor_table.h"
+#include "state/settings.h"
+#include "state/system_facts.h"
+#include "state/tokens.h"
 
 namespace drape {
 

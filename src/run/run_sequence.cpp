@@ -4,7 +4,7 @@
 #include "platform/platform.h"
 #include "run/command_sources.h"
 #include "run/resident_loop.h"
-#include "run/settings.h"
+#include "state/settings.h"
 
 namespace drape {
 

@@ -3,11 +3,11 @@
 
 #include <cstdlib>
 
-#include "interp/monitor_selection.h"
 #include "interp/text_layer.h"
 #include "platform/platform.h"
 #include "raster/raster.h"
-#include "run/settings.h"
+#include "state/monitor_selection.h"
+#include "state/settings.h"
 #include "support/bmp_image.h"
 
 namespace drape {

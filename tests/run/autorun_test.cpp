@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "run/registry.h"
+#include "state/registry.h"
 #include "support/run_fixture.h"
 
 namespace drape::test {

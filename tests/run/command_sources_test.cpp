@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "interp/tokens.h"
 #include "run/autorun.h"
-#include "run/registry.h"
 #include "run/run_sequence.h"
+#include "state/registry.h"
+#include "state/tokens.h"
 #include "support/run_fixture.h"
 
 namespace drape::test {

@@ -15,7 +15,7 @@
 #include "interp/interpreter.h"
 #include "raster/raster.h"
 #include "run/run_sequence.h"
-#include "run/settings.h"
+#include "state/settings.h"
 #include "support/run_fixture.h"
 
 namespace drape::test {

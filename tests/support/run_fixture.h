@@ -7,7 +7,7 @@
 #include <string>
 
 #include "interp/interpreter.h"
-#include "run/settings.h"
+#include "state/settings.h"
 #include "support/bmp_image.h"
 #include "support/fake_platform.h"
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "platform/posix/posix_text.h"
+#include "platform/unicode.h"
 
 namespace drape::platform::posix {
 
@@ -47,19 +48,6 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // 1 to 8 hex digits, nothing else.
 std::optional<uint32_t> parseHexNumber(std::string_view text) {
     if (text.empty() || text.size() > 8) {
@@ -67,7 +55,7 @@ std::optional<uint32_t> parseHexNumber(std::string_view text) {
     }
     uint32_t value = 0;
     for (const char c : text) {
-        const int digit = hexDigit(c);
+        const int digit = hexDigitValue(c);
         if (digit < 0) {
             return std::nullopt;
         }

@@ -1,18 +1,18 @@
-#include "run/monitor_table.h"
+#include "state/monitor_table.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "platform/platform.h"
-#include "run/settings.h"
+#include "state/settings.h"
 
 namespace drape {
 
 namespace {
 
 // Displays beyond the table's capacity are left out: the program paints at most 11.
-std::vector<platform::Monitor> enumerateDisplays() {
-    std::vector<platform::Monitor> displays = platform::current().enumerateMonitors();
+std::vector<MonitorRecord> enumerateDisplays() {
+    std::vector<MonitorRecord> displays = platform::current().enumerateMonitors();
     if (displays.size() > static_cast<size_t>(kMaxMonitors)) {
         displays.resize(kMaxMonitors);
     }
@@ -24,7 +24,7 @@ std::vector<platform::Monitor> enumerateDisplays() {
 bool CheckScreens() {
     MonitorTable& table = state().monitors;
     bool changed = false;
-    std::vector<platform::Monitor> displays = enumerateDisplays();
+    std::vector<MonitorRecord> displays = enumerateDisplays();
     if (static_cast<int32_t>(displays.size()) != table.count) {
         changed = true;
         displays = enumerateDisplays();
@@ -35,8 +35,7 @@ bool CheckScreens() {
     int64_t right = 0;
     int64_t bottom = 0;
     for (int32_t i = 0; i < table.count; ++i) {
-        const platform::Monitor& d = displays[static_cast<size_t>(i)];
-        const MonitorRecord now{d.x, d.y, d.width, d.height, d.depth};
+        const MonitorRecord& now = displays[static_cast<size_t>(i)];
         MonitorRecord& record = table.records[static_cast<size_t>(i)];
         if (!(record == now)) {
             record = now;

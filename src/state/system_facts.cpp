@@ -1,9 +1,9 @@
-#include "run/system_facts.h"
+#include "state/system_facts.h"
 
 #include <vector>
 
 #include "platform/platform.h"
-#include "run/settings.h"
+#include "state/settings.h"
 
 namespace drape {
 
@@ -62,6 +62,19 @@ std::string CurrentFolder() {
 
 std::string TempFolder() {
     return platform::current().tempFolder();
+}
+
+std::optional<std::string> ResolveFolderWord(const std::string& word) {
+    if (word == "programfolder") {
+        return ProgramFolder();
+    }
+    if (word == "currentfolder") {
+        return CurrentFolder();
+    }
+    if (word == "tempfolder") {
+        return TempFolder();
+    }
+    return std::nullopt;
 }
 
 }  // namespace drape

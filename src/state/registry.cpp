@@ -1,4 +1,4 @@
-#include "run/registry.h"
+#include "state/registry.h"
 
 #include <limits>
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace drape {
 
@@ -17,5 +18,11 @@ std::string GetToken(std::string_view text, int32_t n, bool unquote);
 int32_t ParseInteger(std::string_view text);
 // Removes blanks (not tabs) from both ends.
 std::string TrimBlanks(std::string_view text);
+
+// The lines of a text file split at CR, LF or CR LF, with zero bytes dropped.
+std::vector<std::string> SplitTextLines(const std::string& bytes);
+// True for a name of more than four characters that ends in ".jpg", ".png" or ".bmp", in any
+// letter case: what counts as a photograph by its name.
+bool IsPictureFileName(std::string_view name);
 
 }  // namespace drape

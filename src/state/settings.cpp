@@ -1,4 +1,6 @@
-#include "run/settings.h"
+#include "state/settings.h"
+
+#include <random>
 
 #include "raster/raster.h"
 
@@ -31,6 +33,18 @@ void ApplyDefaults() {
     s.expand = 53;
     s.renew = 0;
     s.nouser = 120;
+}
+
+void SetUniformSource(UniformSource source) {
+    gState.uniform = std::move(source);
+}
+
+int32_t UniformInRange(int32_t lo, int32_t hi) {
+    if (gState.uniform) {
+        return gState.uniform(lo, hi);
+    }
+    static std::mt19937 engine{std::random_device{}()};
+    return std::uniform_int_distribution<int32_t>(lo, hi)(engine);
 }
 
 }  // namespace drape

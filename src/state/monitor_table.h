@@ -4,18 +4,14 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/platform.h"
+
 namespace drape {
 
 inline constexpr int kMaxMonitors = 11;
 
-struct MonitorRecord {
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t depth = 0;
-    bool operator==(const MonitorRecord&) const = default;
-};
+// A monitor as the table keeps it: what the platform reports, in desktop coordinates.
+using MonitorRecord = platform::Monitor;
 
 // The smallest rectangle holding every monitor and the desktop origin, so left and top are
 // never above 0.

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace drape {
@@ -28,5 +29,8 @@ int OsVersionCode();
 std::string ProgramFolder();
 std::string CurrentFolder();
 std::string TempFolder();
+// The folder that a folder word names ("programfolder", "currentfolder", "tempfolder");
+// nullopt for any other word.
+std::optional<std::string> ResolveFolderWord(const std::string& word);
 
 }  // namespace drape

@@ -1,20 +1,22 @@
 // The process-wide settings record and the other run state that every subsystem shares.
 //
 // The program is one thread with one run at a time, so its state is global; it all lives in
-// `ProcessState`, and `ResetProcessState` gives tests a fresh start.
+// `ProcessState` (and, below this layer, in the raster layer's image and font tables), and
+// `ResetProcessState` gives tests a fresh start of both.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
-#include "interp/monitor_selection.h"
-#include "run/monitor_table.h"
-#include "run/system_facts.h"
+#include "state/monitor_selection.h"
+#include "state/monitor_table.h"
+#include "state/product.h"
+#include "state/system_facts.h"
 
 namespace drape {
 
-inline constexpr const char* kProductTitle = "Drape v1.81";
-inline constexpr const char* kOutputFileName = "drape.bmp";
+class SettingsWindow;  // the settings window's interface, defined by the window itself
 
 struct Settings {
     std::string commandString;
@@ -40,11 +42,16 @@ struct Settings {
     uint32_t lastCheckTick = 0;
 };
 
+// Uniform integer in lo..hi inclusive; tests replace it to make runs repeatable.
+using UniformSource = std::function<int32_t(int32_t lo, int32_t hi)>;
+
 struct ProcessState {
     Settings settings;
     MonitorTable monitors;
     AddressList addresses;
     MonitorState monitor;
+    UniformSource uniform;                     // empty: the process's own random engine
+    SettingsWindow* settingsWindow = nullptr;  // the open settings window, if any
 };
 
 ProcessState& state();
@@ -52,9 +59,13 @@ inline Settings& settings() {
     return state().settings;
 }
 
-// Clears all run state (settings zeroed, tables empty, images released).
+// Clears all run state (settings zeroed, tables empty, images and fonts released, the random
+// source back to the process's own, no settings window).
 void ResetProcessState();
 // Gives every field of `Settings` its start-up default.
 void ApplyDefaults();
+
+void SetUniformSource(UniformSource source);
+int32_t UniformInRange(int32_t lo, int32_t hi);
 
 }  // namespace drape

@@ -1,9 +1,9 @@
-#include "run/system_facts.h"
+#include "state/system_facts.h"
 
 #include <gtest/gtest.h>
 
-#include "interp/monitor_selection.h"
-#include "run/monitor_table.h"
+#include "state/monitor_selection.h"
+#include "state/monitor_table.h"
 #include "support/run_fixture.h"
 
 namespace drape::test {
@@ -23,6 +23,22 @@ TEST(FormatAddress, FirstByteFirst) {
     EXPECT_EQ(FormatAddress(FakePlatform::address(192, 168, 1, 20)), "192.168.1.20");
     EXPECT_EQ(FormatAddress(0), "0.0.0.0");
     EXPECT_EQ(FormatAddress(0xFFFFFFFFu), "255.255.255.255");
+}
+
+TEST_F(FactsTest, FolderWordsNameTheThreeFoldersAndNothingElse) {
+    EXPECT_EQ(ResolveFolderWord("programfolder"), os.programDir);
+    EXPECT_EQ(ResolveFolderWord("currentfolder"), os.currentDir);
+    EXPECT_EQ(ResolveFolderWord("tempfolder"), os.tempDir);
+    EXPECT_EQ(ResolveFolderWord("ProgramFolder"), std::nullopt);
+    EXPECT_EQ(ResolveFolderWord("nearby"), std::nullopt);
+    EXPECT_EQ(ResolveFolderWord(""), std::nullopt);
+}
+
+TEST_F(FactsTest, CurrentFolderGainsTheSeparatorTheOthersKeepTheirs) {
+    os.currentDir = os.root + "here";
+    EXPECT_EQ(CurrentFolder(), os.root + "here/");
+    os.currentDir.clear();
+    EXPECT_EQ(CurrentFolder(), "");
 }
 
 TEST_F(FactsTest, StartUpChecksLeaveTheFirstAddressCurrent) {

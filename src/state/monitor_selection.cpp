@@ -1,6 +1,6 @@
-#include "interp/monitor_selection.h"
+#include "state/monitor_selection.h"
 
-#include "run/settings.h"
+#include "state/settings.h"
 
 namespace drape {
 

@@ -1,4 +1,6 @@
-#include "interp/tokens.h"
+#include "state/tokens.h"
+
+#include "platform/unicode.h"
 
 namespace drape {
 
@@ -40,19 +42,6 @@ size_t lastCharacterLength(std::string_view text) {
     // A run of continuation bytes without a lead byte is not one character.
     const auto lead = static_cast<unsigned char>(text[text.size() - length]);
     return (lead & 0xC0) == 0xC0 ? length : 1;
-}
-
-int digitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return 99;
 }
 
 }  // namespace
@@ -119,8 +108,8 @@ int32_t ParseInteger(std::string_view text) {
     }
     uint32_t value = 0;
     for (; i < text.size(); ++i) {
-        const int digit = digitValue(text[i]);
-        if (digit >= static_cast<int>(base)) {
+        const int digit = platform::hexDigitValue(text[i]);
+        if (digit < 0 || digit >= static_cast<int>(base)) {
             break;
         }
         value = value * base + static_cast<uint32_t>(digit);
@@ -129,6 +118,46 @@ int32_t ParseInteger(std::string_view text) {
         value = 0u - value;
     }
     return static_cast<int32_t>(value);
+}
+
+std::vector<std::string> SplitTextLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::string line;
+    bool any = false;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\0') {
+            continue;
+        }
+        any = true;
+        if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            any = false;
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            line += c;
+        }
+    }
+    if (any) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool IsPictureFileName(std::string_view name) {
+    if (platform::countCharacters(name) <= 4) {
+        return false;
+    }
+    std::string ending(name.substr(name.size() - 4));
+    for (char& c : ending) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return ending == ".jpg" || ending == ".png" || ending == ".bmp";
 }
 
 }  // namespace drape

@@ -1,4 +1,4 @@
-#include "interp/tokens.h"
+#include "state/tokens.h"
 
 #include <gtest/gtest.h>
 
@@ -81,6 +81,30 @@ TEST(TrimBlanks, TabsStay) {
     EXPECT_EQ(TrimBlanks("  a b  "), "a b");
     EXPECT_EQ(TrimBlanks("\ta\t"), "\ta\t");
     EXPECT_EQ(TrimBlanks("   "), "");
+}
+
+TEST(PictureFileName, LastFourCharactersInAnyCaseAfterAtLeastOneMore) {
+    EXPECT_TRUE(IsPictureFileName("a.jpg"));
+    EXPECT_TRUE(IsPictureFileName("Photo.PnG"));
+    EXPECT_TRUE(IsPictureFileName("c:\\x\\y.BMP"));
+    // Four characters are only the ending, however many bytes they take.
+    EXPECT_FALSE(IsPictureFileName(".jpg"));
+    EXPECT_TRUE(IsPictureFileName("\xC3\xA9.jpg"));
+    EXPECT_FALSE(IsPictureFileName("\xC3\xA9jpg"));
+    EXPECT_FALSE(IsPictureFileName("a.jpeg"));
+    EXPECT_FALSE(IsPictureFileName("a.gif"));
+    EXPECT_FALSE(IsPictureFileName("a.jpg "));
+    EXPECT_FALSE(IsPictureFileName(""));
+}
+
+TEST(TextLines, CrLfAndLoneBreaksEndLinesAndZeroBytesVanish) {
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(SplitTextLines("a\r\nb\rc\nd"), (Lines{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitTextLines("a\n\nb\n"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(SplitTextLines(std::string("r\0e\0d", 5)), (Lines{"red"}));
+    // A last line of zero bytes alone is no line.
+    EXPECT_EQ(SplitTextLines(std::string("a\n\0", 3)), (Lines{"a"}));
+    EXPECT_EQ(SplitTextLines(""), Lines{});
 }
 
 }  // namespace
