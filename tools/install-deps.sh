@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config clang-format
     libx11-dev libxrandr-dev libxss-dev
     libjpeg62-turbo-dev libpng-dev zlib1g-dev
     libfreetype-dev libfontconfig-dev fonts-liberation

@@ -4,12 +4,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
+tools/check-format.sh
 jobs=$(nproc)
 
-cmake --preset release
-cmake --build --preset release -j "$jobs"
-ctest --preset release -j "$jobs"
+# The CI presets build into the same folders as release and asan, with warnings as errors.
+cmake --preset ci-release
+cmake --build --preset ci-release -j "$jobs"
+ctest --preset ci-release -j "$jobs"
 
-cmake --preset asan
-cmake --build --preset asan -j "$jobs"
-ctest --preset asan -j "$jobs"
+cmake --preset ci-asan
+cmake --build --preset ci-asan -j "$jobs"
+ctest --preset ci-asan -j "$jobs"

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Fails when a C++ file of the repository is not as clang-format leaves it, and names it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mapfile -t files < <(git ls-files -- '*.cpp' '*.h')
+if ! clang-format --dry-run --Werror "${files[@]}"; then
+    echo "check-format: run clang-format -i on the files above" >&2
+    exit 1
+fi
+echo "check-format: ${#files[@]} files formatted"
