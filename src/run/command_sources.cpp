@@ -6,7 +6,7 @@
 #include "gui/documentation.h"
 #include "platform/platform.h"
 #include "platform/unicode.h"
-#include "run/autorun.h"
+#include "state/autorun.h"
 #include "state/registry.h"
 #include "state/settings.h"
 #include "state/system_facts.h"

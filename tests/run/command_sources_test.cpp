@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "run/autorun.h"
+#include "state/autorun.h"
 #include "run/run_sequence.h"
 #include "state/registry.h"
 #include "state/tokens.h"

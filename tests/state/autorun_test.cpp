@@ -1,4 +1,4 @@
-#include "run/autorun.h"
+#include "state/autorun.h"
 
 #include <gtest/gtest.h>
 
