@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "state/autorun.h"
 #include "run/run_sequence.h"
+#include "state/autorun.h"
 #include "state/registry.h"
 #include "state/tokens.h"
 #include "support/run_fixture.h"
