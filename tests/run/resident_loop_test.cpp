@@ -220,6 +220,9 @@ TEST_F(ResidentTest, RunProgramStaysResidentOnlyWithBackground) {
     EXPECT_EQ(os.broadcasts, 1);
     EXPECT_FALSE(os.closeDelivered);
     EXPECT_FALSE(os.windowOpen);
+    // Each run opens the hidden program window before painting and closes it at the end.
+    const std::string open = std::string("open ") + kProductTitle;
+    EXPECT_EQ(os.programWindowCalls, (std::vector<std::string>{open, "close", open, "close"}));
 }
 
 TEST_F(ResidentTest, RunProgramJoinsArgumentsAndRequotesThoseWithBlanks) {
@@ -239,6 +242,8 @@ class FakeWindow : public SettingsWindow {
     int dispatched = 0;
     int indicatorUpdates = 0;
     bool closed = false;
+    // Where Close() is noted, so that a test sees it in order with the platform's calls.
+    std::vector<std::string>* log = nullptr;
 
     bool DispatchControlEvent(int) override {
         ++dispatched;
@@ -251,7 +256,12 @@ class FakeWindow : public SettingsWindow {
     void UpdateAutorunIndicator() override { ++indicatorUpdates; }
     bool autoApplyTicked() override { return autoApply; }
     bool backgroundTicked() override { return background; }
-    void Close() override { closed = true; }
+    void Close() override {
+        closed = true;
+        if (log != nullptr) {
+            log->emplace_back("settings window closed");
+        }
+    }
 };
 
 class SettingsWindowLoopTest : public ResidentTest {
@@ -360,10 +370,13 @@ TEST_F(SettingsWindowLoopTest, ClosingWithoutBackgroundEndsEvenWhenBackgroundWas
     ResidentLoop();
     EXPECT_TRUE(os.closeDelivered);
     EXPECT_FALSE(window.closed);
+    EXPECT_TRUE(os.programWindowCalls.empty());
+    EXPECT_TRUE(settings().guiMode);
 }
 
 TEST_F(SettingsWindowLoopTest, ClosingWithBackgroundTurnsResidentAndStartsCountingAfresh) {
     window.background = true;
+    window.log = &os.programWindowCalls;
     // Our announcement (two deliveries) and another instance's (two more) while the window is
     // open: four counted, none ending it.
     os.events.push_back({EventKind::Terminate, 0});
@@ -379,6 +392,11 @@ TEST_F(SettingsWindowLoopTest, ClosingWithBackgroundTurnsResidentAndStartsCounti
     EXPECT_TRUE(window.closed);
     EXPECT_FALSE(settings().guiMode);
     EXPECT_TRUE(os.windowOpen);
+    // The program window is opened again once the settings window is gone, and the loop
+    // leaves it open for the caller to close.
+    EXPECT_EQ(
+        os.programWindowCalls,
+        (std::vector<std::string>{"settings window closed", std::string("open ") + kProductTitle}));
     // The third delivery after closing ended it; left over are the kill's last delivery and
     // the two of our own announcement, which the fake queues behind the scripted events.
     EXPECT_EQ(os.events.size(), 3u);

@@ -235,9 +235,15 @@ void FakePlatform::messageBox(const std::string& caption, const std::string& tex
     messageBoxes.push_back({caption, text, flags});
 }
 
-bool FakePlatform::openProgramWindow(const std::string&) {
+bool FakePlatform::openProgramWindow(const std::string& title) {
+    programWindowCalls.push_back("open " + title);
     windowOpen = true;
     return true;
+}
+
+void FakePlatform::closeProgramWindow() {
+    programWindowCalls.emplace_back("close");
+    windowOpen = false;
 }
 
 void FakePlatform::broadcastTerminate() {
