@@ -121,9 +121,17 @@ run_tests() {
     : >"$log"
     for binary in "${binaries[@]}"; do
         [[ -x "$build_dir/tests/$binary" ]] || die "no test binary $build_dir/tests/$binary"
-        if ! DRAPE_BIN_DIR="$root/$build_dir/src" timeout "$timeout_s" \
-            "$build_dir/tests/$binary" --gtest_fail_fast --gtest_brief=1 >>"$log" 2>&1; then
-            echo "$binary" >>"$log"
+        local status=0
+        DRAPE_BIN_DIR="$root/$build_dir/src" timeout "$timeout_s" \
+            "$build_dir/tests/$binary" --gtest_fail_fast --gtest_brief=1 >>"$log" 2>&1 ||
+            status=$?
+        if ((status != 0)); then
+            local failed
+            failed=$(grep -m1 -o '^\[  FAILED  \] [^ ]*' "$log" | sed 's/^\[  FAILED  \] //' || true)
+            if ((status == 124)); then
+                failed="timed out"
+            fi
+            echo "$binary${failed:+ ($failed)}" >>"$log"
             return 1
         fi
     done

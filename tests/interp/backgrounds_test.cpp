@@ -112,6 +112,16 @@ TEST_F(EffectsTest, FadeIsPerMonitor) {
     EXPECT_EQ(image.at(4, 4), (Rgb{51, 51, 51}));  // 255 - 4*255/5 = 51
 }
 
+TEST_F(EffectsTest, FadeCoversEveryMonitorOfTheSelection) {
+    // Each monitor fades over its own height: row 4 is 4 * 255 / 10 on the first, the
+    // bottom row 4 * 255 / 5 on the second.
+    useMonitors({{0, 0, 4, 10, 24}, {4, 0, 4, 5, 24}});
+    const BmpImage image = paint("white fade");
+    EXPECT_EQ(image.at(0, 4), (Rgb{153, 153, 153}));
+    EXPECT_EQ(image.at(7, 4), (Rgb{51, 51, 51}));
+    EXPECT_EQ(image.at(4, 0), kWhite);
+}
+
 TEST_F(EffectsTest, DotsMakeOnePixelInFourBlack) {
     useMonitors({{0, 0, 8, 8, 24}});
     const BmpImage image = paint("white dots");

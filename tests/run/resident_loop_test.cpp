@@ -207,6 +207,37 @@ TEST_F(ResidentTest, IdleTimeThatReadsNegativeCountsAsIdle) {
     EXPECT_EQ(os.wallpaperCalls.size(), start + 1);
 }
 
+TEST_F(ResidentTest, RenewalIntervalStartsWhenThePaintingIsDone) {
+    run("red renew 4 nouser 0 background");
+    bool due = false;
+    ResidentCheck(due);  // starts the interval
+    const size_t start = os.wallpaperCalls.size();
+    os.wallpaperSetMs = 3000;  // installing the picture takes three seconds
+    os.tick += 4001;
+    ResidentCheck(due);
+    ASSERT_EQ(os.wallpaperCalls.size(), start + 1);
+    // Over four seconds after the check that renewed, but only one after the renewal ended.
+    os.tick += 1001;
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 1);
+    os.tick += 3000;
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 2);
+}
+
+TEST_F(ResidentTest, ClockGoingBackPastTheIntervalStartRenews) {
+    run("red renew 60 nouser 0 background");
+    bool due = false;
+    ResidentCheck(due);
+    const size_t start = os.wallpaperCalls.size();
+    os.tick -= 10;  // the elapsed time reads negative
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 1);
+    os.tick += 1000;
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 1);
+}
+
 TEST_F(ResidentTest, RunProgramStaysResidentOnlyWithBackground) {
     os.windowOpen = false;
     RunProgram({"red"});

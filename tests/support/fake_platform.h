@@ -53,6 +53,7 @@ class FakePlatform : public platform::Platform {
     // Wallpaper state and the record of set calls.
     std::string shownWallpaper;
     std::vector<WallpaperCall> wallpaperCalls;
+    uint32_t wallpaperSetMs = 0;  // how far each set call advances the clock
     // How the system spells the installed path when asked, e.g. in other letter case.
     std::function<std::string(const std::string&)> reportWallpaperAs;
 
