@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "images/image_sources.h"
+#include "raster/raster.h"
+#include "support/run_fixture.h"
 
 namespace drape {
 namespace {
@@ -75,6 +79,89 @@ TEST(Crop, HalvesGoToTheEvenNeighbour) {
     // 10 / 1.0 * 100 / 80 = 12.5 rounds to 12; 14 / 1.0 * 100 / 80 = 17.5 rounds to 18.
     EXPECT_EQ(ChooseCrop(10, 100, 1.0f, 20), (CropRect{0, 44, 10, 12}));
     EXPECT_EQ(ChooseCrop(14, 100, 1.0f, 20), (CropRect{0, 41, 14, 18}));
+}
+
+// --- Fitting photographs on the canvas ------------------------------------------------------
+
+constexpr test::Rgb kRed{200, 0, 0};
+constexpr test::Rgb kGreen{0, 200, 0};
+constexpr test::Rgb kBlue{0, 0, 200};
+
+class FitTest : public test::RunTest {
+  protected:
+    // A photo whose row y has the colour `rowColour(y)`, written as a BMP; returns its path.
+    std::string photo(int width, int height, const std::function<test::Rgb(int)>& rowColour) {
+        raster::RasterImage* image = raster::newImage(9, width, height, 24, 0);
+        EXPECT_NE(image, nullptr);
+        for (int y = 0; y < height; ++y) {
+            const test::Rgb c = rowColour(y);
+            for (int x = 0; x < width; ++x) {
+                uint8_t* p = image->row(y) + 3 * x;
+                p[0] = static_cast<uint8_t>(c.b);
+                p[1] = static_cast<uint8_t>(c.g);
+                p[2] = static_cast<uint8_t>(c.r);
+            }
+        }
+        const std::string path = os.root + "photo.bmp";
+        EXPECT_NE(raster::writeBmpFile(9, path), 0);
+        raster::releaseImage(9);
+        return path;
+    }
+
+    // The installed picture's row y is `colour` from x0 for `width` pixels.
+    ::testing::AssertionResult rowIs(int y, int x0, int width, test::Rgb colour) {
+        const auto image = installed();
+        if (!image) {
+            return ::testing::AssertionFailure() << "nothing installed";
+        }
+        for (int x = x0; x < x0 + width; ++x) {
+            if (!(image->at(x, y) == colour)) {
+                return ::testing::AssertionFailure() << "(" << x << ", " << y << ") differs";
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
+};
+
+TEST_F(FitTest, OneMonitorCropsWithHalfTheDistortion) {
+    // A 20 x 40 photo on a square monitor is no whole-desktop picture. Distort 15 allows
+    // 7.5 % per monitor: 20 * 100 / 92.5 = 21.6 keeps 22 rows from row 9, which reach the green
+    // row 30. With 5 % it would be 21 rows (9..29, all blue), with 15 % 24 rows from the red
+    // row 8.
+    useMonitors({{0, 0, 10, 10, 24}});
+    const std::string path =
+        photo(20, 40, [](int y) { return y == 30 ? kGreen : (y >= 9 && y <= 29 ? kBlue : kRed); });
+    run("load " + path);
+    for (int y = 0; y < 9; ++y) {
+        EXPECT_TRUE(rowIs(y, 0, 10, kBlue)) << y;
+    }
+    // The last row averages crop rows 19.8 to 22: 1.2 rows of blue, 1 of green.
+    const test::Rgb last = installed()->at(5, 9);
+    EXPECT_EQ(last.r, 0);
+    EXPECT_NEAR(last.g, 200 / 2.2, 1.0);
+    EXPECT_NEAR(last.b, 200 * 1.2 / 2.2, 1.0);
+    EXPECT_TRUE(rowIs(9, 0, 10, last));
+}
+
+TEST_F(FitTest, WholeDesktopPictureCropsWithTheFullDistortion) {
+    // 30 x 20 on a 20 x 10 desktop is a whole-desktop picture that still needs a crop: at 15 %
+    // 15 * 100 / 85 = 17.6 keeps 18 rows from row 1, so both green rows show at the top and
+    // the bottom; at 7.5 % the 16 blue rows 2..17 alone would be kept.
+    useMonitors({{0, 0, 10, 10, 24}, {10, 0, 10, 10, 24}});
+    const std::string path = photo(30, 20, [](int y) {
+        return y == 1 || y == 18 ? kGreen : (y >= 2 && y <= 17 ? kBlue : kRed);
+    });
+    run("monitor 1 load " + path);
+    // 18 rows onto 10: the top row covers crop rows 0 to 1.8, the bottom one 16.2 to 18.
+    const test::Rgb top = installed()->at(3, 0);
+    EXPECT_EQ(top.r, 0);
+    EXPECT_NEAR(top.g, 200 / 1.8, 1.0);
+    EXPECT_NEAR(top.b, 200 * 0.8 / 1.8, 1.0);
+    EXPECT_TRUE(rowIs(0, 0, 20, top));
+    EXPECT_TRUE(rowIs(9, 0, 20, top));
+    for (int y = 1; y < 9; ++y) {
+        EXPECT_TRUE(rowIs(y, 0, 20, kBlue)) << y;
+    }
 }
 
 }  // namespace

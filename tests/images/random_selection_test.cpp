@@ -165,6 +165,22 @@ TEST_F(PhotoTest, ShortPairLineLeavesAMonitorToTheMissingFileMessage) {
     EXPECT_EQ(os.messageBoxes[0].text, "Missing image file\r\n\r\n" + folder);
 }
 
+TEST_F(PhotoTest, PairsFileCountsFromThreeBytes) {
+    photo("a", kRed);
+    photo("b", kGreen);
+    photo("c.bmp", kBlue);
+    text("drape.lst", "a,b");
+    run("pairs 101 random " + folder);
+    EXPECT_EQ(monitorColour(0), kRed);
+    EXPECT_EQ(monitorColour(1), kGreen);
+    // Two bytes are too few: the folder's one picture goes on both monitors.
+    text("drape.lst", "a,");
+    run("pairs 101 random " + folder);
+    EXPECT_EQ(monitorColour(0), kBlue);
+    EXPECT_EQ(monitorColour(1), kBlue);
+    EXPECT_TRUE(os.messageBoxes.empty());
+}
+
 TEST_F(PhotoTest, PairsFileWithoutPairLinesDrawsNothing) {
     photo("a.bmp", kRed);
     text("drape.lst", "; only comments\nand lines without commas\n");

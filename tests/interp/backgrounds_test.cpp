@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "support/run_fixture.h"
 
 namespace drape::test {
@@ -110,6 +112,16 @@ TEST_F(EffectsTest, FadeIsPerMonitor) {
     EXPECT_EQ(image.at(4, 4), (Rgb{51, 51, 51}));  // 255 - 4*255/5 = 51
 }
 
+TEST_F(EffectsTest, FadeCoversEveryMonitorOfTheSelection) {
+    // Each monitor fades over its own height: row 4 is 4 * 255 / 10 on the first, the
+    // bottom row 4 * 255 / 5 on the second.
+    useMonitors({{0, 0, 4, 10, 24}, {4, 0, 4, 5, 24}});
+    const BmpImage image = paint("white fade");
+    EXPECT_EQ(image.at(0, 4), (Rgb{153, 153, 153}));
+    EXPECT_EQ(image.at(7, 4), (Rgb{51, 51, 51}));
+    EXPECT_EQ(image.at(4, 0), kWhite);
+}
+
 TEST_F(EffectsTest, DotsMakeOnePixelInFourBlack) {
     useMonitors({{0, 0, 8, 8, 24}});
     const BmpImage image = paint("white dots");
@@ -164,6 +176,78 @@ TEST_F(EffectsTest, FrameTopRightCornerBelongsToTheRightEdge) {
     // The top edge's black square at 1918 is overpainted by the right edge's white one.
     EXPECT_EQ(image.at(1918, 0), kWhite);
     EXPECT_EQ(image.at(1914, 0), kBlack);
+}
+
+// --- blur ---------------------------------------------------------------------------------
+
+// One channel of a 5 x 4 canvas, [y][x].
+using Plane = std::array<std::array<int, 5>, 4>;
+
+// Distinct, widely spread values so that a changed weight or offset shows in some pixel.
+int blurInput(int x, int y, int channel) {
+    return (x * 61 + y * 97 + channel * 43 + 11) % 256;
+}
+
+// Blur mixes the untouched original onto the canvas four times, each pass shifted by
+// (dx, dy) with a constant alpha, truncating (canvas * (255 - a) + original * a) / 255;
+// canvas pixels that the shifted original does not reach keep their value.
+Plane blurReference(int channel) {
+    Plane original{};
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            original[y][x] = blurInput(x, y, channel);
+        }
+    }
+    Plane canvas = original;
+    struct Pass {
+        int dx, dy, alpha;
+    };
+    for (const Pass p : {Pass{-1, 1, 32}, Pass{-2, -1, 64}, Pass{2, 1, 64}, Pass{1, -1, 32}}) {
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < 5; ++x) {
+                const int sx = x - p.dx;
+                const int sy = y - p.dy;
+                if (sx >= 0 && sx < 5 && sy >= 0 && sy < 4) {
+                    canvas[y][x] =
+                        (canvas[y][x] * (255 - p.alpha) + original[sy][sx] * p.alpha) / 255;
+                }
+            }
+        }
+    }
+    return canvas;
+}
+
+TEST_F(EffectsTest, BlurMixesFourShiftedCopiesPixelExactly) {
+    raster::RasterImage* canvas = raster::newImage(1, 5, 4, 24, 0);
+    ASSERT_NE(canvas, nullptr);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                canvas->row(y)[3 * x + c] = static_cast<uint8_t>(blurInput(x, y, c));
+            }
+        }
+    }
+    Blur();
+    for (int c = 0; c < 3; ++c) {
+        const Plane expected = blurReference(c);
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < 5; ++x) {
+                EXPECT_EQ(canvas->row(y)[3 * x + c], expected[y][x])
+                    << "x " << x << " y " << y << " channel " << c;
+            }
+        }
+    }
+    // By hand: only the (-2, -1) pass reaches the corner (0, 0), from (2, 1); in blue
+    // (11 * 191 + 230 * 64) / 255 = 65.96.
+    EXPECT_EQ(canvas->row(0)[0], 65);
+}
+
+TEST_F(EffectsTest, BlurOfAUniformCanvasChangesNothing) {
+    useMonitors({{0, 0, 5, 4, 24}});
+    const BmpImage image = paint("color 50A0F0 blur");
+    for (const Rgb& pixel : image.pixels) {
+        ASSERT_EQ(pixel, (Rgb{0x50, 0xA0, 0xF0}));
+    }
 }
 
 }  // namespace

@@ -309,6 +309,14 @@ TEST_F(InterpreterTest, NoMonitorsGiveNoCanvasAndNoCrash) {
     useMonitors({});
     run("red dots fade frame invert darken drain base traffic blur monitor 3 blue");
     EXPECT_TRUE(os.messageBoxes.empty());
+    EXPECT_FALSE(settings().errorFlag);
+    // An empty desktop gives no bitmap to write, so nothing is installed and the one error
+    // line names the file that could not be written; the tile setting is stored all the same.
+    EXPECT_TRUE(os.wallpaperCalls.empty());
+    EXPECT_EQ(os.errors, (std::vector<std::string>{"could not write the wallpaper bitmap \"" +
+                                                   os.tempDir + "drape.bmp\""}));
+    EXPECT_EQ(os.fileSize(os.tempDir + "drape.bmp"), -1);
+    EXPECT_EQ(os.stringValue("Control Panel\\Desktop", "TileWallPaper"), "1");
 }
 
 }  // namespace

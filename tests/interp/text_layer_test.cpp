@@ -243,6 +243,25 @@ TEST_F(TextLayerTest, TransparentTextBlendsShadowAt16AndLineAt96) {
     EXPECT_EQ(image.at(79 + 43 + 2 - 2, 68 + 85 + 2 - 2), blended(kBlack, 16, kStart));
 }
 
+TEST_F(TextLayerTest, FullCoverageShowsEachTransparentAlphaUnrounded) {
+    // With every channel fully covered the blend weight is the alpha itself, and white on
+    // black comes out as exactly that alpha (the default coverage's mean rounds it away).
+    os.glyphCoverage[0] = os.glyphCoverage[1] = os.glyphCoverage[2] = 255;
+    useMonitors({{0, 0, 200, 200, 24}});
+    const BmpImage onBlack = paint("black transparent text X");
+    EXPECT_EQ(onBlack.at(80, 69), (Rgb{96, 96, 96}));
+    EXPECT_EQ(onBlack.at(100, 100), (Rgb{96, 96, 96}));  // over its black shadow
+    EXPECT_EQ(onBlack.at(122, 153), kBlack);             // the shadow alone
+    // The black shadow on white: 255 * (255 - 16) / 255.
+    const BmpImage onWhite = paint("white transparent text X");
+    EXPECT_EQ(onWhite.at(122, 153), (Rgb{239, 239, 239}));
+    EXPECT_EQ(onWhite.at(80, 69), kWhite);
+    useMonitors({{0, 0, 90, 90, 24}});
+    EXPECT_EQ(paint("black transparent big X").at(40, 40), (Rgb{64, 64, 64}));
+    // Reversed, black at 64 on white: 255 * (255 - 64) / 255.
+    EXPECT_EQ(paint("white transparent reverse big X").at(40, 40), (Rgb{191, 191, 191}));
+}
+
 TEST_F(TextLayerTest, MonitorPlaceholderNumbersEachMonitorFromOne) {
     threeMonitors();
     run("text ~monitor~ big ~desktop~");

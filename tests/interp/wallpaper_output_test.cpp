@@ -78,6 +78,25 @@ TEST_F(OutputTest, MonitorAboveAndLeftWrapsBothWays) {
     EXPECT_EQ(image->at(39, 30), (Rgb{0, 0, 0}));
 }
 
+TEST_F(OutputTest, MonitorsOnePixelLeftOrAboveWrapToo) {
+    // A 3 x 2 primary with a one-pixel column left of it, a row above it and the corner
+    // pixel: the desktop is 4 x 3, and every strip wraps to the far side of the tile.
+    useMonitors({{0, 0, 3, 2, 24}, {-1, 0, 1, 2, 24}, {0, -1, 3, 1, 24}, {-1, -1, 1, 1, 24}});
+    run("red monitor 1 green monitor 2 blue monitor 3 white");
+    const auto image = installed();
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->width, 4);
+    ASSERT_EQ(image->height, 3);
+    const Rgb r{127, 0, 0};
+    const Rgb g{0, 127, 0};
+    const Rgb b{0, 0, 127};
+    const Rgb w{255, 255, 255};
+    const std::vector<Rgb> expected{r, r, r, g,  //
+                                    r, r, r, g,  //
+                                    b, b, b, w};
+    EXPECT_EQ(image->pixels, expected);
+}
+
 TEST_F(OutputTest, OddWidthsArePaddedToFourBytes) {
     useMonitors({{0, 0, 1366, 4, 24}});
     run("white keep");

@@ -207,6 +207,37 @@ TEST_F(ResidentTest, IdleTimeThatReadsNegativeCountsAsIdle) {
     EXPECT_EQ(os.wallpaperCalls.size(), start + 1);
 }
 
+TEST_F(ResidentTest, RenewalIntervalStartsWhenThePaintingIsDone) {
+    run("red renew 4 nouser 0 background");
+    bool due = false;
+    ResidentCheck(due);  // starts the interval
+    const size_t start = os.wallpaperCalls.size();
+    os.wallpaperSetMs = 3000;  // installing the picture takes three seconds
+    os.tick += 4001;
+    ResidentCheck(due);
+    ASSERT_EQ(os.wallpaperCalls.size(), start + 1);
+    // Over four seconds after the check that renewed, but only one after the renewal ended.
+    os.tick += 1001;
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 1);
+    os.tick += 3000;
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 2);
+}
+
+TEST_F(ResidentTest, ClockGoingBackPastTheIntervalStartRenews) {
+    run("red renew 60 nouser 0 background");
+    bool due = false;
+    ResidentCheck(due);
+    const size_t start = os.wallpaperCalls.size();
+    os.tick -= 10;  // the elapsed time reads negative
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 1);
+    os.tick += 1000;
+    ResidentCheck(due);
+    EXPECT_EQ(os.wallpaperCalls.size(), start + 1);
+}
+
 TEST_F(ResidentTest, RunProgramStaysResidentOnlyWithBackground) {
     os.windowOpen = false;
     RunProgram({"red"});
@@ -220,6 +251,9 @@ TEST_F(ResidentTest, RunProgramStaysResidentOnlyWithBackground) {
     EXPECT_EQ(os.broadcasts, 1);
     EXPECT_FALSE(os.closeDelivered);
     EXPECT_FALSE(os.windowOpen);
+    // Each run opens the hidden program window before painting and closes it at the end.
+    const std::string open = std::string("open ") + kProductTitle;
+    EXPECT_EQ(os.programWindowCalls, (std::vector<std::string>{open, "close", open, "close"}));
 }
 
 TEST_F(ResidentTest, RunProgramJoinsArgumentsAndRequotesThoseWithBlanks) {
@@ -239,6 +273,8 @@ class FakeWindow : public SettingsWindow {
     int dispatched = 0;
     int indicatorUpdates = 0;
     bool closed = false;
+    // Where Close() is noted, so that a test sees it in order with the platform's calls.
+    std::vector<std::string>* log = nullptr;
 
     bool DispatchControlEvent(int) override {
         ++dispatched;
@@ -251,7 +287,12 @@ class FakeWindow : public SettingsWindow {
     void UpdateAutorunIndicator() override { ++indicatorUpdates; }
     bool autoApplyTicked() override { return autoApply; }
     bool backgroundTicked() override { return background; }
-    void Close() override { closed = true; }
+    void Close() override {
+        closed = true;
+        if (log != nullptr) {
+            log->emplace_back("settings window closed");
+        }
+    }
 };
 
 class SettingsWindowLoopTest : public ResidentTest {
@@ -360,10 +401,13 @@ TEST_F(SettingsWindowLoopTest, ClosingWithoutBackgroundEndsEvenWhenBackgroundWas
     ResidentLoop();
     EXPECT_TRUE(os.closeDelivered);
     EXPECT_FALSE(window.closed);
+    EXPECT_TRUE(os.programWindowCalls.empty());
+    EXPECT_TRUE(settings().guiMode);
 }
 
 TEST_F(SettingsWindowLoopTest, ClosingWithBackgroundTurnsResidentAndStartsCountingAfresh) {
     window.background = true;
+    window.log = &os.programWindowCalls;
     // Our announcement (two deliveries) and another instance's (two more) while the window is
     // open: four counted, none ending it.
     os.events.push_back({EventKind::Terminate, 0});
@@ -379,6 +423,11 @@ TEST_F(SettingsWindowLoopTest, ClosingWithBackgroundTurnsResidentAndStartsCounti
     EXPECT_TRUE(window.closed);
     EXPECT_FALSE(settings().guiMode);
     EXPECT_TRUE(os.windowOpen);
+    // The program window is opened again once the settings window is gone, and the loop
+    // leaves it open for the caller to close.
+    EXPECT_EQ(
+        os.programWindowCalls,
+        (std::vector<std::string>{"settings window closed", std::string("open ") + kProductTitle}));
     // The third delivery after closing ended it; left over are the kill's last delivery and
     // the two of our own announcement, which the fake queues behind the scripted events.
     EXPECT_EQ(os.events.size(), 3u);

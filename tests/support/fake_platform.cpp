@@ -224,6 +224,7 @@ bool FakePlatform::setWallpaper(const std::string& path, uint32_t flags) {
     // Like the desktop, load the picture at once: later changes to the file do not show.
     wallpaperCalls.push_back({path, flags, readFile(path, size_t{1} << 30).value_or("")});
     shownWallpaper = path;
+    tick += wallpaperSetMs;
     if ((flags & platform::kSpifUpdateIniFile) != 0) {
         regCreateKey(platform::kHkeyCurrentUser, "Control Panel\\Desktop");
         setString("Control Panel\\Desktop", "Wallpaper", path);
@@ -235,9 +236,15 @@ void FakePlatform::messageBox(const std::string& caption, const std::string& tex
     messageBoxes.push_back({caption, text, flags});
 }
 
-bool FakePlatform::openProgramWindow(const std::string&) {
+bool FakePlatform::openProgramWindow(const std::string& title) {
+    programWindowCalls.push_back("open " + title);
     windowOpen = true;
     return true;
+}
+
+void FakePlatform::closeProgramWindow() {
+    programWindowCalls.emplace_back("close");
+    windowOpen = false;
 }
 
 void FakePlatform::broadcastTerminate() {

@@ -53,12 +53,15 @@ class FakePlatform : public platform::Platform {
     // Wallpaper state and the record of set calls.
     std::string shownWallpaper;
     std::vector<WallpaperCall> wallpaperCalls;
+    uint32_t wallpaperSetMs = 0;  // how far each set call advances the clock
     // How the system spells the installed path when asked, e.g. in other letter case.
     std::function<std::string(const std::string&)> reportWallpaperAs;
 
     std::vector<MessageBoxCall> messageBoxes;
     int broadcasts = 0;
     bool windowOpen = false;
+    // Every open ("open " + title) and close of the program window, in order.
+    std::vector<std::string> programWindowCalls;
     std::deque<platform::Event> events;  // delivered before time-outs
     // When the queue is empty: after this many time-outs a close request comes (-1: never).
     int timeoutsBeforeClose = -1;
@@ -144,7 +147,7 @@ class FakePlatform : public platform::Platform {
     uint32_t lastInputTick() override { return lastInput; }
     void messageBox(const std::string& caption, const std::string& text, uint32_t flags) override;
     bool openProgramWindow(const std::string& title) override;
-    void closeProgramWindow() override { windowOpen = false; }
+    void closeProgramWindow() override;
     void broadcastTerminate() override;
     platform::Event waitEvent(uint32_t timeoutMs) override;
     void stretchHalftone(const platform::PixelView& source,
