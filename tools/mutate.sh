@@ -11,8 +11,8 @@
 # when files move or code changes, a stale line is reported as an error rather than silently
 # mutating something else.
 #
-# Tests: the three GoogleTest binaries of the release build run directly (core, raster,
-# platform, in that order), each with --gtest_fail_fast and under a time limit of
+# Tests: the four GoogleTest binaries of the release build run directly (core, raster,
+# platform, process, in that order), each with --gtest_fail_fast and under a time limit of
 # MUTATE_TIMEOUT seconds (default 180); the first failure kills the mutant, so survivors cost
 # the most. MUTATE_TESTS (e.g. "drape_core_tests") restricts the binaries; MUTATE_ONLY, an
 # extended regular expression, restricts the mutations by label.
@@ -26,7 +26,7 @@ root=$(pwd)
 list=${MUTATE_LIST:-tools/mutations.txt}
 build_dir=build/release
 timeout_s=${MUTATE_TIMEOUT:-180}
-read -r -a binaries <<<"${MUTATE_TESTS:-drape_core_tests drape_raster_tests drape_platform_tests}"
+read -r -a binaries <<<"${MUTATE_TESTS:-drape_core_tests drape_raster_tests drape_platform_tests drape_process_tests}"
 logs=$(mktemp -d "${TMPDIR:-/tmp}/drape-mutate.XXXXXX")
 
 die() {
@@ -80,7 +80,7 @@ while IFS= read -r line || [[ -n "$line" ]]; do
         stale=1
         continue
     fi
-    count=$(grep -oF -- "$find" "$file" | wc -l)
+    count=$( (grep -oF -- "$find" "$file" || true) | wc -l)
     if ((count != 1)); then
         echo "mutate: $list:$line_no: '$find' occurs $count times in $file, not once [$label]" >&2
         stale=1
