@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "raster/raster.h"
 
 namespace drape {
 
@@ -74,7 +75,7 @@ inline constexpr int kEffectCount = 6;
 
 // The roles of the icons the program carries, by the image slot they are decoded into.
 enum IconSlot : int {
-    kApplyIcon = 4,
+    kApplyIcon = raster::kFirstIconImage,
     kIndicatorIcon,
     kCreateAutorunIcon,
     kRemoveAutorunIcon,
@@ -85,6 +86,7 @@ enum IconSlot : int {
     kProgramIcon,
     kProgramIconLarge,
 };
+static_assert(kProgramIconLarge == raster::kLastIconImage);
 
 inline constexpr int kSettingsClientWidth = 510;
 inline constexpr int kSettingsClientHeight = 408;

@@ -1,5 +1,6 @@
 #include "run/run_sequence.h"
 
+#include "gui/icons.h"
 #include "interp/interpreter.h"
 #include "platform/platform.h"
 #include "run/command_sources.h"
@@ -11,6 +12,7 @@ namespace drape {
 int RunProgram(const std::vector<std::string>& arguments) {
     ResetProcessState();
     ApplyDefaults();
+    LoadIcons();
 
     ChooseCommandSource(arguments);
     PrepareCommands();
