@@ -2,9 +2,8 @@
 // [X] userName: $USERNAME as on Windows, else the login name
 // [X] localTime (localtime_r); osVersionCode: a fixed 100, which the program reads as
 //     "XP or later" (it needs 60 or more)
-// [X] programPath and programFolder (/proc/self/exe), currentFolder (getcwd), tempFolder ($TMPDIR
-// or /tmp,
-//     symlinks resolved); all end in '/'
+// [X] programPath and programFolder (/proc/self/exe), currentFolder (getcwd), tempFolder
+//     ($TMPDIR or /tmp, symlinks resolved); all end in '/'
 #include "platform/posix/posix_facts.h"
 
 #include <limits.h>
