@@ -1,13 +1,13 @@
-// Advice to the OS about large pixel buffers.
+// Advice to the OS about large pixel buffers, for code that may run before a platform is
+// installed (the raster layer's tests run without one).
 #pragma once
 
 #include <cstddef>
 
 namespace drape::platform {
 
-// Asks the OS to back a large, freshly reserved buffer with large pages where it can: faulting
-// in a photograph's tens of megabytes 4 KiB at a time costs as much as decoding a third of it.
-// Harmless where unsupported.
+// The installed platform's `adviseLargePages`; nothing at all while none is installed, since
+// the advice never changes what the buffer holds.
 void adviseLargePages(void* data, size_t bytes);
 
 }  // namespace drape::platform

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/memory.h"
+
 namespace drape::platform {
 
 namespace {
@@ -17,8 +19,18 @@ Platform& current() {
     return *gCurrent;
 }
 
+Platform* currentOrNull() {
+    return gCurrent;
+}
+
 void setCurrent(Platform* platform) {
     gCurrent = platform;
+}
+
+void adviseLargePages(void* data, size_t bytes) {
+    if (Platform* platform = currentOrNull()) {
+        platform->adviseLargePages(data, bytes);
+    }
 }
 
 }  // namespace drape::platform

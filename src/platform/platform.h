@@ -1,9 +1,10 @@
 // The one interface between Drape and the operating system.
 //
 // Everything above src/platform talks to the OS only through `Platform`. Each backend
-// (posix now, win32 later) implements it once; tests drive whole runs through an in-memory
-// fake. No OS type appears here: paths and texts are UTF-8 `std::string`, registry data is
-// the raw byte form that Windows stores (strings as UTF-16LE), ticks are 32-bit milliseconds.
+// (posix now, win32 later) implements its concerns and assembles them into a `Platform`; tests
+// drive whole runs through an in-memory fake. No OS type appears here: paths and texts are UTF-8
+// `std::string`, registry data is the raw byte form that Windows stores (strings as UTF-16LE),
+// ticks are 32-bit milliseconds.
 #pragma once
 
 #include <cstdint>
@@ -142,15 +143,15 @@ class OutputFile {
     virtual bool close() = 0;
 };
 
-class Platform {
+// The operating system's services come in five concerns, each a small interface that a backend
+// implements on its own, so that a new backend can start from the Unavailable* parts
+// (platform/unavailable.h) and fill in one concern at a time.
+
+// Facts about the machine, folders, files, the clock, plain output and memory advice.
+class System {
   public:
-    virtual ~Platform() = default;
+    virtual ~System() = default;
 
-    // --- Displays -----------------------------------------------------------------------
-    // Attached monitors, primary first. May be empty when no display can be enumerated.
-    virtual std::vector<Monitor> enumerateMonitors() = 0;
-
-    // --- Machine facts ------------------------------------------------------------------
     virtual std::string hostName() = 0;
     // IPv4 addresses of the host in enumeration order, loopback left out, each in network
     // byte order as it lies in memory (first octet in the lowest byte).
@@ -166,7 +167,6 @@ class Platform {
     virtual std::string currentFolder() = 0;
     virtual std::string tempFolder() = 0;
 
-    // --- Files --------------------------------------------------------------------------
     // Size in bytes; negative for a missing file or a folder.
     virtual int64_t fileSize(const std::string& path) = 0;
     // Reads a whole regular file; nullopt when it cannot be opened or read in one piece, or is
@@ -179,8 +179,32 @@ class Platform {
     // Names (not paths) of the regular files directly inside `folder`, in the OS's order.
     virtual std::vector<std::string> listFiles(const std::string& folder) = 0;
 
-    // --- Registry (HKEY_CURRENT_USER only on posix) -------------------------------------
-    // Each call opens and closes the key itself. Results are Windows status codes.
+    virtual uint32_t tickCount() = 0;
+    virtual void sleepMs(uint32_t ms) = 0;
+    // Tick of the user's last keyboard or mouse input.
+    virtual uint32_t lastInputTick() = 0;
+
+    // Writes text where the user reads the program's output (standard output on posix).
+    virtual void printText(const std::string& text) = 0;
+    // One line about a problem that no message box reports (standard error on posix).
+    virtual void reportError(const std::string& line) = 0;
+
+    // Asks the OS to back a large, freshly reserved buffer with large pages where it can:
+    // faulting in a photograph's tens of megabytes 4 KiB at a time costs as much as decoding a
+    // third of it. Only advice: the buffer's contents never change, and an OS without such
+    // advice does nothing.
+    virtual void adviseLargePages(void* data, size_t bytes) = 0;
+
+    // Character that separates folders in paths built by the program.
+    virtual char pathSeparator() const = 0;
+};
+
+// The registry (HKEY_CURRENT_USER only on posix). Each call opens and closes the key itself.
+// Results are Windows status codes.
+class Registry {
+  public:
+    virtual ~Registry() = default;
+
     virtual int regOpenKey(uint32_t root, const std::string& keyPath) = 0;
     // `maxBytes` is the caller's buffer: a larger value fails with kRegMoreData.
     virtual int regQueryValue(uint32_t root, const std::string& keyPath, const std::string& name,
@@ -190,33 +214,32 @@ class Platform {
                             const RegValue& value) = 0;
     virtual int regDeleteValue(uint32_t root, const std::string& keyPath,
                                const std::string& name) = 0;
+};
 
-    // --- Wallpaper ----------------------------------------------------------------------
+// The monitors, the wallpaper and the user's desktop folder with its shortcuts.
+class Desktop {
+  public:
+    virtual ~Desktop() = default;
+
+    // Attached monitors, primary first. May be empty when no display can be enumerated.
+    virtual std::vector<Monitor> enumerateMonitors() = 0;
+
     // SPI_SETDESKWALLPAPER with the given flags; true when the OS accepted it.
     virtual bool setWallpaper(const std::string& path, uint32_t flags) = 0;
     // SPI_GETDESKWALLPAPER: the path the desktop shows, empty when none.
     virtual std::string wallpaper() = 0;
 
-    // --- Time ---------------------------------------------------------------------------
-    virtual uint32_t tickCount() = 0;
-    virtual void sleepMs(uint32_t ms) = 0;
-    // Tick of the user's last keyboard or mouse input.
-    virtual uint32_t lastInputTick() = 0;
+    // The user's desktop folder, ending in the separator; empty when there is none.
+    virtual std::string desktopFolder() = 0;
+    // Writes the shortcut (adding the platform's extension to its path); false on failure.
+    virtual bool createShortcut(const ShortcutLink& shortcut) = 0;
+};
 
-    // --- User interface and instances ---------------------------------------------------
-    // Modal box with one OK button; returns when it is dismissed.
-    virtual void messageBox(const std::string& caption, const std::string& text,
-                            uint32_t flags) = 0;
-    // Opens the program's invisible window, through which the instance receives the
-    // terminate broadcast and window events; false when it cannot be opened.
-    virtual bool openProgramWindow(const std::string& title) = 0;
-    virtual void closeProgramWindow() = 0;
-    // Posts the terminate message to every instance's windows, this one's included.
-    virtual void broadcastTerminate() = 0;
-    // Waits for the next window event, at most `timeoutMs`.
-    virtual Event waitEvent(uint32_t timeoutMs) = 0;
+// Drawing services: the desktop's stretch, the display's resolution and text in system fonts.
+class Drawing {
+  public:
+    virtual ~Drawing() = default;
 
-    // --- Drawing services -----------------------------------------------------------------
     // Resamples a 24-bit image to the target's size the way the desktop's halftone stretch
     // does: averaging when shrinking, smooth when enlarging, a plain copy at the same size.
     virtual void stretchHalftone(const PixelView& source, const MutablePixelView& target) = 0;
@@ -230,36 +253,171 @@ class Platform {
     // to the buffer; each channel is that channel's coverage 0..255.
     virtual void renderText(FontId font, const std::string& text, int x,
                             const MutablePixelView& coverage) = 0;
+};
 
-    // --- Shell ------------------------------------------------------------------------------
-    // The user's desktop folder, ending in the separator; empty when there is none.
-    virtual std::string desktopFolder() = 0;
-    // Writes the shortcut (adding the platform's extension to its path); false on failure.
-    virtual bool createShortcut(const ShortcutLink& shortcut) = 0;
+// Windows and events: message boxes, the program window with the instances' broadcast, the
+// page viewer.
+class Windowing {
+  public:
+    virtual ~Windowing() = default;
 
-    // --- Page viewer and plain output ---------------------------------------------------
+    // Modal box with one OK button; returns when it is dismissed.
+    virtual void messageBox(const std::string& caption, const std::string& text,
+                            uint32_t flags) = 0;
+    // Opens the program's invisible window, through which the instance receives the
+    // terminate broadcast and window events; false when it cannot be opened.
+    virtual bool openProgramWindow(const std::string& title) = 0;
+    virtual void closeProgramWindow() = 0;
+    // Posts the terminate message to every instance's windows, this one's included.
+    virtual void broadcastTerminate() = 0;
+    // Waits for the next window event, at most `timeoutMs`.
+    virtual Event waitEvent(uint32_t timeoutMs) = 0;
+
     // Opens the modal page viewer; false when no interactive display can show one.
     virtual bool openViewer(const std::string& title, int linesPerPage) = 0;
     // Shows page `number` of `count`; "previous" is off on the first page, "next" on the last.
     virtual void showViewerPage(const std::string& page, int number, int count) = 0;
     virtual ViewerInput waitViewerInput() = 0;
     virtual void closeViewer() = 0;
-    // Writes text where the user reads the program's output (standard output on posix).
-    virtual void printText(const std::string& text) = 0;
-    // One line about a problem that no message box reports (standard error on posix).
-    virtual void reportError(const std::string& line) = 0;
     // True when the settings window can be shown (a graphical display is reachable).
     virtual bool hasGraphicalDisplay() = 0;
+};
 
-    // Character that separates folders in paths built by the program.
-    virtual char pathSeparator() const = 0;
+// What the program talks to: one backend's five concerns under one name. The concerns belong
+// to whoever assembles the platform and must outlive it.
+class Platform {
+  public:
+    Platform(System& system, Registry& registry, Desktop& desktop, Drawing& drawing,
+             Windowing& windowing)
+        : system_(system),
+          registry_(registry),
+          desktop_(desktop),
+          drawing_(drawing),
+          windowing_(windowing) {}
+    virtual ~Platform() = default;
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    System& system() const { return system_; }
+    Registry& registry() const { return registry_; }
+    Desktop& desktop() const { return desktop_; }
+    Drawing& drawing() const { return drawing_; }
+    Windowing& windowing() const { return windowing_; }
+
+    // The calls of each concern under the platform's name, as the program makes them.
+    std::vector<Monitor> enumerateMonitors() { return desktop_.enumerateMonitors(); }
+
+    std::string hostName() { return system_.hostName(); }
+    std::vector<uint32_t> ipv4Addresses() { return system_.ipv4Addresses(); }
+    std::string userName() { return system_.userName(); }
+    LocalTime localTime() { return system_.localTime(); }
+    int osVersionCode() { return system_.osVersionCode(); }
+    std::string programPath() { return system_.programPath(); }
+    std::string programFolder() { return system_.programFolder(); }
+    std::string currentFolder() { return system_.currentFolder(); }
+    std::string tempFolder() { return system_.tempFolder(); }
+
+    int64_t fileSize(const std::string& path) { return system_.fileSize(path); }
+    std::optional<std::string> readFile(const std::string& path, size_t maxBytes) {
+        return system_.readFile(path, maxBytes);
+    }
+    std::unique_ptr<OutputFile> createFile(const std::string& path) {
+        return system_.createFile(path);
+    }
+    bool copyFile(const std::string& from, const std::string& to) {
+        return system_.copyFile(from, to);
+    }
+    bool deleteFile(const std::string& path) { return system_.deleteFile(path); }
+    std::vector<std::string> listFiles(const std::string& folder) {
+        return system_.listFiles(folder);
+    }
+
+    int regOpenKey(uint32_t root, const std::string& keyPath) {
+        return registry_.regOpenKey(root, keyPath);
+    }
+    int regQueryValue(uint32_t root, const std::string& keyPath, const std::string& name,
+                      size_t maxBytes, RegValue& out) {
+        return registry_.regQueryValue(root, keyPath, name, maxBytes, out);
+    }
+    int regCreateKey(uint32_t root, const std::string& keyPath) {
+        return registry_.regCreateKey(root, keyPath);
+    }
+    int regSetValue(uint32_t root, const std::string& keyPath, const std::string& name,
+                    const RegValue& value) {
+        return registry_.regSetValue(root, keyPath, name, value);
+    }
+    int regDeleteValue(uint32_t root, const std::string& keyPath, const std::string& name) {
+        return registry_.regDeleteValue(root, keyPath, name);
+    }
+
+    bool setWallpaper(const std::string& path, uint32_t flags) {
+        return desktop_.setWallpaper(path, flags);
+    }
+    std::string wallpaper() { return desktop_.wallpaper(); }
+
+    uint32_t tickCount() { return system_.tickCount(); }
+    void sleepMs(uint32_t ms) { system_.sleepMs(ms); }
+    uint32_t lastInputTick() { return system_.lastInputTick(); }
+
+    void messageBox(const std::string& caption, const std::string& text, uint32_t flags) {
+        windowing_.messageBox(caption, text, flags);
+    }
+    bool openProgramWindow(const std::string& title) { return windowing_.openProgramWindow(title); }
+    void closeProgramWindow() { windowing_.closeProgramWindow(); }
+    void broadcastTerminate() { windowing_.broadcastTerminate(); }
+    Event waitEvent(uint32_t timeoutMs) { return windowing_.waitEvent(timeoutMs); }
+
+    void stretchHalftone(const PixelView& source, const MutablePixelView& target) {
+        drawing_.stretchHalftone(source, target);
+    }
+    int displayDpiY() { return drawing_.displayDpiY(); }
+    FontId createFont(const FontRequest& request) { return drawing_.createFont(request); }
+    void destroyFont(FontId font) { drawing_.destroyFont(font); }
+    TextExtent measureText(FontId font, const std::string& text) {
+        return drawing_.measureText(font, text);
+    }
+    void renderText(FontId font, const std::string& text, int x, const MutablePixelView& coverage) {
+        drawing_.renderText(font, text, x, coverage);
+    }
+
+    std::string desktopFolder() { return desktop_.desktopFolder(); }
+    bool createShortcut(const ShortcutLink& shortcut) { return desktop_.createShortcut(shortcut); }
+
+    bool openViewer(const std::string& title, int linesPerPage) {
+        return windowing_.openViewer(title, linesPerPage);
+    }
+    void showViewerPage(const std::string& page, int number, int count) {
+        windowing_.showViewerPage(page, number, count);
+    }
+    ViewerInput waitViewerInput() { return windowing_.waitViewerInput(); }
+    void closeViewer() { windowing_.closeViewer(); }
+    void printText(const std::string& text) { system_.printText(text); }
+    void reportError(const std::string& line) { system_.reportError(line); }
+    bool hasGraphicalDisplay() { return windowing_.hasGraphicalDisplay(); }
+
+    void adviseLargePages(void* data, size_t bytes) { system_.adviseLargePages(data, bytes); }
+    char pathSeparator() const { return system_.pathSeparator(); }
+
+  private:
+    System& system_;
+    Registry& registry_;
+    Desktop& desktop_;
+    Drawing& drawing_;
+    Windowing& windowing_;
 };
 
 // The platform the program runs on. Set once by main (or by a test) before anything else.
 Platform& current();
+// The installed platform, or nullptr before one is installed (code that tests run without a
+// platform, such as the raster layer's, checks here before asking for advice).
+Platform* currentOrNull();
 void setCurrent(Platform* platform);
 
 // Creates the backend for the OS this binary was built for.
 std::unique_ptr<Platform> createNative();
+
+// The program's arguments after its own name, as UTF-8, the way the OS this binary was built
+// for hands them over. Needs no platform installed.
+std::vector<std::string> programArguments(int argc, char** argv);
 
 }  // namespace drape::platform

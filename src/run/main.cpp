@@ -8,7 +8,7 @@
 #include "run/run_sequence.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const std::vector<std::string> arguments = drape::platform::programArguments(argc, argv);
     try {
         auto native = drape::platform::createNative();
         drape::platform::setCurrent(native.get());

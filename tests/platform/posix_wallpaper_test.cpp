@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "posix_test_env.h"
-#include "posix_x11_test_support.h"
+#include "x11_test_support.h"
 
 namespace drape::platform::posix::testing {
 namespace {

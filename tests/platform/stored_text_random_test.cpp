@@ -10,7 +10,7 @@
 
 #include "platform/posix/posix_desktop_entry.h"
 #include "platform/posix/posix_monitors.h"
-#include "platform/posix/registry_file.h"
+#include "platform/posix/posix_registry_file.h"
 
 namespace drape::platform::posix {
 namespace {

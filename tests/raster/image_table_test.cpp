@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "platform/platform.h"
 #include "raster/raster.h"
 #include "raster_test_support.h"
+#include "support/fake_platform.h"
 
 namespace drape::raster::testing {
 namespace {
@@ -34,6 +36,19 @@ TEST_F(ImageTable, NewImageFills24BitWithTheColourIgnoringAlpha) {
             EXPECT_EQ(image->row(y)[i], 0) << y << "," << i;
         }
     }
+}
+
+// The raster layer runs without a platform in most of these tests; with one installed, a new
+// image's pixel buffer is offered for large pages, whole.
+TEST_F(ImageTable, NewImagesAskTheInstalledPlatformForLargePages) {
+    ASSERT_NE(newImage(1, 5, 3, 24, makeColour(1, 2, 3)), nullptr);
+    test::FakePlatform fake;
+    platform::setCurrent(&fake);
+    const ImageHandle image = newImage(2, 1366, 7, 24, makeColour(1, 2, 3));
+    platform::setCurrent(nullptr);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(fake.advisedBytes, 4100u * 7u);
+    EXPECT_EQ(allPixels(*image).front(), makeColour(1, 2, 3));
 }
 
 TEST_F(ImageTable, DepthsBelow24Become24) {

@@ -59,7 +59,7 @@ std::vector<uint8_t> utf16Bytes(const std::string& text) {
     return bytes;
 }
 
-FakePlatform::FakePlatform() {
+FakePlatform::FakePlatform() : Platform(*this, *this, *this, *this, *this) {
     std::random_device seed;
     const fs::path base = fs::temp_directory_path() /
                           ("drape-fake-" + std::to_string(seed()) + "-" + std::to_string(seed()));

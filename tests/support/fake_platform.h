@@ -12,7 +12,14 @@
 
 namespace drape::test {
 
-class FakePlatform : public platform::Platform {
+// One object plays every concern and hands itself to its `Platform` for each; the concern
+// bases come first, so they exist before the `Platform` part refers to them.
+class FakePlatform : public platform::System,
+                     public platform::Registry,
+                     public platform::Desktop,
+                     public platform::Drawing,
+                     public platform::Windowing,
+                     public platform::Platform {
   public:
     struct WallpaperCall {
         std::string path;
@@ -107,6 +114,7 @@ class FakePlatform : public platform::Platform {
     std::string printed;              // everything printText wrote
     std::vector<std::string> errors;  // every reportError line
     bool graphicalDisplay = false;
+    size_t advisedBytes = 0;  // the sizes of every adviseLargePages, added up
 
     // Helpers for tests.
     static uint32_t address(int a, int b, int c, int d);
@@ -114,7 +122,7 @@ class FakePlatform : public platform::Platform {
     std::string stringValue(const std::string& key, const std::string& name) const;
     bool hasValue(const std::string& key, const std::string& name) const;
 
-    // platform::Platform
+    // The concerns
     std::vector<platform::Monitor> enumerateMonitors() override { return monitors; }
     std::string hostName() override { return host; }
     std::vector<uint32_t> ipv4Addresses() override { return addresses; }
@@ -169,6 +177,7 @@ class FakePlatform : public platform::Platform {
     void printText(const std::string& text) override { printed += text; }
     void reportError(const std::string& line) override { errors.push_back(line); }
     bool hasGraphicalDisplay() override { return graphicalDisplay; }
+    void adviseLargePages(void*, size_t bytes) override { advisedBytes += bytes; }
     char pathSeparator() const override { return '/'; }
 };
 

@@ -2,9 +2,8 @@
 // [X] userName: $USERNAME as on Windows, else the login name
 // [X] localTime (localtime_r); osVersionCode: a fixed 100, which the program reads as
 //     "XP or later" (it needs 60 or more)
-// [X] programPath and programFolder (/proc/self/exe), currentFolder (getcwd), tempFolder ($TMPDIR
-// or /tmp,
-//     symlinks resolved); all end in '/'
+// [X] programPath and programFolder (/proc/self/exe), currentFolder (getcwd), tempFolder
+//     ($TMPDIR or /tmp, symlinks resolved); all end in '/'
 #include "platform/posix/posix_facts.h"
 
 #include <limits.h>
@@ -55,7 +54,7 @@ std::vector<uint32_t> ipv4AddressesOf(const ifaddrs* list) {
     return addresses;
 }
 
-std::string PosixPlatform::hostName() {
+std::string PosixSystem::hostName() {
     char name[HOST_NAME_MAX + 1] = {};
     if (gethostname(name, sizeof name - 1) != 0) {
         return {};
@@ -63,7 +62,7 @@ std::string PosixPlatform::hostName() {
     return name;
 }
 
-std::vector<uint32_t> PosixPlatform::ipv4Addresses() {
+std::vector<uint32_t> PosixSystem::ipv4Addresses() {
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0) {
         return {};
@@ -73,7 +72,7 @@ std::vector<uint32_t> PosixPlatform::ipv4Addresses() {
     return addresses;
 }
 
-std::string PosixPlatform::userName() {
+std::string PosixSystem::userName() {
     if (const char* name = std::getenv("USERNAME"); name != nullptr && *name != '\0') {
         return name;
     }
@@ -88,7 +87,7 @@ std::string PosixPlatform::userName() {
     return {};
 }
 
-LocalTime PosixPlatform::localTime() {
+LocalTime PosixSystem::localTime() {
     const time_t now = time(nullptr);
     tm parts{};
     localtime_r(&now, &parts);
@@ -96,11 +95,11 @@ LocalTime PosixPlatform::localTime() {
             parts.tm_min,         parts.tm_sec,     parts.tm_wday};
 }
 
-int PosixPlatform::osVersionCode() {
+int PosixSystem::osVersionCode() {
     return kOsVersionCode;
 }
 
-std::string PosixPlatform::programPath() {
+std::string PosixSystem::programPath() {
     std::string path(256, '\0');
     while (true) {
         const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
@@ -115,12 +114,12 @@ std::string PosixPlatform::programPath() {
     }
 }
 
-std::string PosixPlatform::programFolder() {
+std::string PosixSystem::programFolder() {
     const std::string path = programPath();
     return path.empty() ? std::string() : folderOf(path);
 }
 
-std::string PosixPlatform::currentFolder() {
+std::string PosixSystem::currentFolder() {
     char* folder = getcwd(nullptr, 0);
     if (folder == nullptr) {
         return {};
@@ -130,7 +129,7 @@ std::string PosixPlatform::currentFolder() {
     return result;
 }
 
-std::string PosixPlatform::tempFolder() {
+std::string PosixSystem::tempFolder() {
     const char* base = std::getenv("TMPDIR");
     if (base == nullptr || *base == '\0') {
         base = "/tmp";

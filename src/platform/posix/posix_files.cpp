@@ -217,7 +217,7 @@ bool writeFileAtomically(const std::string& path, std::string_view content, mode
     return replaceWith(fd, temporaryPath, path, ok, mode);
 }
 
-int64_t PosixPlatform::fileSize(const std::string& path) {
+int64_t PosixSystem::fileSize(const std::string& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return -1;
@@ -225,12 +225,12 @@ int64_t PosixPlatform::fileSize(const std::string& path) {
     return info.st_size;
 }
 
-std::optional<std::string> PosixPlatform::readFile(const std::string& path, size_t maxBytes) {
+std::optional<std::string> PosixSystem::readFile(const std::string& path, size_t maxBytes) {
     int error = 0;
     return readWholeFile(path, maxBytes, error);
 }
 
-std::unique_ptr<OutputFile> PosixPlatform::createFile(const std::string& path) {
+std::unique_ptr<OutputFile> PosixSystem::createFile(const std::string& path) {
     // A folder or an unwritable place fails here, before anything is written.
     struct stat info {};
     if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
@@ -244,7 +244,7 @@ std::unique_ptr<OutputFile> PosixPlatform::createFile(const std::string& path) {
     return std::make_unique<BufferedOutputFile>(fd, std::move(temporaryPath), path);
 }
 
-bool PosixPlatform::copyFile(const std::string& from, const std::string& to) {
+bool PosixSystem::copyFile(const std::string& from, const std::string& to) {
     const int source = open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (source < 0) {
         return false;
@@ -274,11 +274,11 @@ bool PosixPlatform::copyFile(const std::string& from, const std::string& to) {
     return replaceWith(target, temporaryPath, to, ok, info.st_mode & 0777);
 }
 
-bool PosixPlatform::deleteFile(const std::string& path) {
+bool PosixSystem::deleteFile(const std::string& path) {
     return unlink(path.c_str()) == 0;
 }
 
-std::vector<std::string> PosixPlatform::listFiles(const std::string& folder) {
+std::vector<std::string> PosixSystem::listFiles(const std::string& folder) {
     std::vector<std::string> names;
     DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
     if (dir == nullptr) {

@@ -8,13 +8,10 @@
 //     monochrome otherwise
 // [X] measureText and renderText on UTF-8 text, one glyph per code point, no kerning (the
 //     desktop's plain text output does not kern either)
-// [X] displayDpiY from the X display's physical height; DRAPE_DPI overrides; 96 without one
 // [ ] No per-character fallback: code points the matched face lacks show its missing-glyph box
 // [ ] No sub-pixel (per-channel) coverage
-// The interface first: Xlib defines macros (None, Status) that would rename its enumerators.
 #include "platform/posix/posix_platform.h"
 
-#include <X11/Xlib.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -41,7 +38,6 @@ namespace {
 constexpr FT_Fixed kObliqueShear = 0x0366A;
 // Larger glyphs than the largest image cannot be shown whole anywhere.
 constexpr int kMaxPixelHeight = 32767;
-constexpr int kDefaultDpi = 96;
 
 struct Font {
     FT_Face face = nullptr;
@@ -345,41 +341,9 @@ Bars barsOf(const Font& font) {
     return bars;
 }
 
-// The vertical dots per inch of `display`'s default screen; 96 without a display.
-int queryDisplayDpi(Display* display) {
-    if (display == nullptr) {
-        return kDefaultDpi;
-    }
-    const int screen = DefaultScreen(display);
-    const int pixels = DisplayHeight(display, screen);
-    const int millimetres = DisplayHeightMM(display, screen);
-    if (pixels <= 0 || millimetres <= 0) {
-        return kDefaultDpi;
-    }
-    const long dpi = std::lround(pixels * 25.4 / millimetres);
-    // Servers that make up a physical size sometimes make up absurd ones.
-    return dpi >= 24 && dpi <= 1200 ? static_cast<int>(dpi) : kDefaultDpi;
-}
-
 }  // namespace
 
-int PosixPlatform::displayDpiY() {
-    // Read at every call so that tests and users can pin the size of text.
-    if (const char* forced = std::getenv("DRAPE_DPI"); forced != nullptr && *forced != '\0') {
-        char* end = nullptr;
-        const long dpi = std::strtol(forced, &end, 10);
-        if (*end == '\0' && dpi > 0 && dpi <= 10000) {
-            return static_cast<int>(dpi);
-        }
-    }
-    // The display's own figure is read once, as Windows fixes it for a process.
-    if (!displayDpi_) {
-        displayDpi_ = queryDisplayDpi(x11_.get());
-    }
-    return *displayDpi_;
-}
-
-FontId PosixPlatform::createFont(const FontRequest& request) {
+FontId PosixDrawing::createFont(const FontRequest& request) {
     if (request.pixelHeight <= 0 || request.pixelHeight > kMaxPixelHeight) {
         return 0;
     }
@@ -391,8 +355,9 @@ FontId PosixPlatform::createFont(const FontRequest& request) {
         FT_New_Face(library, matched->file.c_str(), matched->index, &face) != 0) {
         if (!system.failureReported) {
             system.failureReported = true;
-            report("no usable font for \"" + request.face + "\"" +
-                   (matched ? " (" + matched->file + " does not load)" : " (none installed?)"));
+            shared_.report(
+                "no usable font for \"" + request.face + "\"" +
+                (matched ? " (" + matched->file + " does not load)" : " (none installed?)"));
         }
         return 0;
     }
@@ -431,7 +396,7 @@ FontId PosixPlatform::createFont(const FontRequest& request) {
     return id;
 }
 
-void PosixPlatform::destroyFont(FontId id) {
+void PosixDrawing::destroyFont(FontId id) {
     FontSystem& system = fontSystem();
     const auto found = system.fonts.find(id);
     if (found != system.fonts.end()) {
@@ -440,7 +405,7 @@ void PosixPlatform::destroyFont(FontId id) {
     }
 }
 
-TextExtent PosixPlatform::measureText(FontId id, const std::string& text) {
+TextExtent PosixDrawing::measureText(FontId id, const std::string& text) {
     const Font* font = fontSystem().find(id);
     if (font == nullptr || text.empty()) {
         return {};
@@ -456,8 +421,8 @@ TextExtent PosixPlatform::measureText(FontId id, const std::string& text) {
             font->ascent + font->descent};
 }
 
-void PosixPlatform::renderText(FontId id, const std::string& text, int x,
-                               const MutablePixelView& coverage) {
+void PosixDrawing::renderText(FontId id, const std::string& text, int x,
+                              const MutablePixelView& coverage) {
     FontSystem& system = fontSystem();
     const Font* font = system.find(id);
     if (font == nullptr || text.empty() || coverage.pixels == nullptr || coverage.width <= 0 ||

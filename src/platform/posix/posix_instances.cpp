@@ -23,6 +23,7 @@
 #include <cstring>
 
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/posix_time.h"
 
 namespace drape::platform::posix {
 
@@ -95,19 +96,23 @@ std::string replaceCrLf(const std::string& text) {
 
 }  // namespace
 
-void PosixPlatform::messageBox(const std::string& caption, const std::string& text,
-                               uint32_t flags) {
+PosixWindowing::~PosixWindowing() {
+    closeProgramWindow();
+}
+
+void PosixWindowing::messageBox(const std::string& caption, const std::string& text,
+                                uint32_t flags) {
     static_cast<void>(flags);
     const std::string box = caption + "\n" + replaceCrLf(text) + "\n";
     std::fwrite(box.data(), 1, box.size(), stderr);
 }
 
-bool PosixPlatform::openProgramWindow(const std::string& title) {
+bool PosixWindowing::openProgramWindow(const std::string& title) {
     static_cast<void>(title);
     if (windowSocket_ >= 0) {
         return true;
     }
-    const std::string folder = runtimeFolderOrReport();
+    const std::string folder = shared_.runtimeFolderOrReport();
     if (folder.empty()) {
         return false;
     }
@@ -120,13 +125,13 @@ bool PosixPlatform::openProgramWindow(const std::string& title) {
                                  "-" + std::to_string(++gWindowSerial) + std::string(kSocketSuffix);
         sockaddr_un address{};
         if (!socketAddress(path, address)) {
-            report("runtime folder path too long for a socket: " + path);
+            shared_.report("runtime folder path too long for a socket: " + path);
             break;
         }
         if (!bindPrivately(fd, address)) {
             if (errno != EADDRINUSE) {
                 // Without its socket the instance still paints, but no other one reaches it.
-                report("cannot open the socket " + path + ": " + std::strerror(errno));
+                shared_.report("cannot open the socket " + path + ": " + std::strerror(errno));
                 break;
             }
             // Left behind by an ended process that had this pid. A live holder is a process
@@ -145,7 +150,7 @@ bool PosixPlatform::openProgramWindow(const std::string& title) {
     return false;
 }
 
-void PosixPlatform::closeProgramWindow() {
+void PosixWindowing::closeProgramWindow() {
     if (windowSocket_ < 0) {
         return;
     }
@@ -156,8 +161,8 @@ void PosixPlatform::closeProgramWindow() {
     pendingTerminates_ = 0;
 }
 
-void PosixPlatform::broadcastTerminate() {
-    const std::string folder = runtimeFolderOrReport();
+void PosixWindowing::broadcastTerminate() {
+    const std::string folder = shared_.runtimeFolderOrReport();
     if (folder.empty()) {
         return;
     }
@@ -191,9 +196,9 @@ void PosixPlatform::broadcastTerminate() {
     close(sender);
 }
 
-Event PosixPlatform::waitEvent(uint32_t timeoutMs) {
+Event PosixWindowing::waitEvent(uint32_t timeoutMs) {
     if (windowSocket_ < 0) {
-        sleepMs(timeoutMs);
+        sleepMilliseconds(timeoutMs);
         return {};
     }
     if (pendingTerminates_ > 0) {
@@ -217,7 +222,7 @@ Event PosixPlatform::waitEvent(uint32_t timeoutMs) {
         }
         const uint64_t left = deadline - now;
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            sleepMs(static_cast<uint32_t>(left));
+            sleepMilliseconds(static_cast<uint32_t>(left));
             return {};
         }
         pollfd watch{windowSocket_, POLLIN, 0};

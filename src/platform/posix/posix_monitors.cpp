@@ -1,13 +1,8 @@
 // [X] DRAPE_MONITORS: a list "WxH@X,Y[:DEPTH];..." or "@FILE" (re-read at every call)
-// [X] X11: RandR 1.5 monitors of the default display, primary first, X errors trapped, on the
-//     backend's kept connection (a server that goes away does not end the process)
-// [X] X11 without RandR 1.5 monitors: the screen as one monitor
+// [X] Else the X display's monitors (x11_monitors.h), on the backend's kept connection
 // [X] Fallback without a display: one 1920x1080 monitor at (0, 0), depth 24
 // [X] Positions are shifted so that the primary monitor lies at (0, 0), as on Windows
 #include "platform/posix/posix_monitors.h"
-
-#include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 
 #include <cerrno>
 #include <charconv>
@@ -16,8 +11,8 @@
 
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_platform.h"
-#include "platform/posix/posix_x11.h"
-#include "platform/posix/posix_x11_trap.h"
+#include "platform/posix/x11_connection.h"
+#include "platform/posix/x11_monitors.h"
 
 namespace drape::platform::posix {
 
@@ -107,46 +102,6 @@ const char* parseEntry(std::string_view entry, Monitor& monitor) {
     return nullptr;
 }
 
-// The RandR 1.5 monitors of the display's default screen, primary first; without them (an
-// older server, or none reported) the whole screen as one monitor.
-std::vector<Monitor> monitorsFromX(Display* display) {
-    std::vector<Monitor> monitors;
-    const int screen = DefaultScreen(display);
-    const int depth = DefaultDepth(display, screen);
-    int eventBase = 0;
-    int errorBase = 0;
-    int major = 0;
-    int minor = 0;
-    int opcode = 0;
-    XErrorTrap trap;
-    // Asked of Xlib first: libXrandr keeps a block it never frees for every connection to a
-    // server without the extension.
-    if (XQueryExtension(display, "RANDR", &opcode, &eventBase, &errorBase) &&
-        XRRQueryExtension(display, &eventBase, &errorBase) &&
-        XRRQueryVersion(display, &major, &minor) && (major > 1 || (major == 1 && minor >= 5))) {
-        int count = 0;
-        XRRMonitorInfo* info = XRRGetMonitors(display, RootWindow(display, screen), True, &count);
-        if (info != nullptr && !trap.failed(display)) {
-            for (const bool primaryPass : {true, false}) {
-                for (int i = 0; i < count; ++i) {
-                    const XRRMonitorInfo& m = info[i];
-                    if ((m.primary != 0) == primaryPass && m.width > 0 && m.height > 0) {
-                        monitors.push_back({m.x, m.y, m.width, m.height, depth});
-                    }
-                }
-            }
-        }
-        if (info != nullptr) {
-            XRRFreeMonitors(info);
-        }
-    }
-    if (monitors.empty() && !trap.failed(display) && !displayLost(display)) {
-        monitors.push_back(
-            {0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen), depth});
-    }
-    return monitors;
-}
-
 // Windows places the primary monitor at (0, 0); other sources may not.
 std::vector<Monitor> withPrimaryAtOrigin(std::vector<Monitor> monitors) {
     const int32_t dx = monitors.front().x;
@@ -202,12 +157,12 @@ std::optional<std::vector<Monitor>> monitorsFromSetting(std::string_view value,
     return monitors;
 }
 
-std::vector<Monitor> PosixPlatform::enumerateMonitors() {
+std::vector<Monitor> PosixDesktop::enumerateMonitors() {
     if (const char* value = std::getenv("DRAPE_MONITORS"); value != nullptr && *value != '\0') {
         std::string error;
         const std::optional<std::vector<Monitor>> listed = monitorsFromSetting(value, error);
         if (!listed && error != lastMonitorProblem_) {
-            report(error + "; using the next monitor source");
+            shared_.report(error + "; using the next monitor source");
         }
         lastMonitorProblem_ = listed ? std::string() : error;
         if (listed && !listed->empty()) {

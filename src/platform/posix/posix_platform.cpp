@@ -1,9 +1,11 @@
-// [X] createNative() for Linux and other posix systems
+// [X] createNative() for Linux and other posix systems: every concern is real
 // [X] One error path: every problem the backend notices is one "drape: ..." line on stderr
 #include "platform/posix/posix_platform.h"
 
 #include <cstdio>
 #include <utility>
+
+#include "platform/posix/posix_userdirs.h"
 
 namespace drape::platform {
 
@@ -13,17 +15,14 @@ std::unique_ptr<Platform> createNative() {
 
 namespace posix {
 
-PosixPlatform::PosixPlatform() = default;
+PosixPlatform::PosixPlatform()
+    : Platform(systemPart, registryPart, desktopPart, drawingPart, windowingPart) {}
 
-PosixPlatform::~PosixPlatform() {
-    closeProgramWindow();
-}
-
-void PosixPlatform::setReporter(Reporter reporter) {
+void Shared::setReporter(Reporter reporter) {
     reporter_ = std::move(reporter);
 }
 
-void PosixPlatform::report(const std::string& line) {
+void Shared::report(const std::string& line) const {
     if (reporter_) {
         reporter_(line);
         return;
@@ -31,6 +30,16 @@ void PosixPlatform::report(const std::string& line) {
     // One call, so that lines of several processes do not interleave.
     const std::string text = "drape: " + line + "\n";
     std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+std::string Shared::runtimeFolderOrReport() {
+    std::string problem;
+    std::string folder = runtimeFolder(problem);
+    if (folder.empty() && !runtimeProblemReported_) {
+        runtimeProblemReported_ = true;
+        report(problem);
+    }
+    return folder;
 }
 
 }  // namespace posix

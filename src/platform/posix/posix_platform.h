@@ -1,6 +1,6 @@
-// The posix (Linux) backend of `Platform`. The members are implemented one concern per file:
-// posix_monitors.cpp, posix_facts.cpp, posix_files.cpp, posix_registry.cpp,
-// posix_wallpaper.cpp, posix_time.cpp and posix_instances.cpp.
+// The posix (Linux) backend: its five concerns and the `PosixPlatform` that assembles them.
+// The concerns are implemented one subject per file, named by what the file talks to:
+// posix_* plain POSIX and Linux, x11_* the X server, gnome_* GNOME's settings.
 #pragma once
 
 #include <termios.h>
@@ -11,8 +11,8 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/posix/posix_x11.h"
-#include "platform/posix/posix_x11_root.h"
+#include "platform/posix/x11_connection.h"
+#include "platform/posix/x11_root.h"
 
 namespace drape::platform::posix {
 
@@ -21,17 +21,29 @@ struct Hive;
 // Receives each problem the backend notices, as one line without "drape: " and newline.
 using Reporter = std::function<void(const std::string& line)>;
 
-class PosixPlatform final : public Platform {
+// What the concerns of one backend instance share: where problems go, the X connection for
+// the checks that the resident loop makes every second, and the per-session runtime folder.
+class Shared {
   public:
-    PosixPlatform();
-    ~PosixPlatform() override;
-    PosixPlatform(const PosixPlatform&) = delete;
-    PosixPlatform& operator=(const PosixPlatform&) = delete;
-
     // Problems go to stderr as "drape: <line>" unless a test routes them elsewhere.
     void setReporter(Reporter reporter);
+    void report(const std::string& line) const;
 
-    std::vector<Monitor> enumerateMonitors() override;
+    // The runtime folder of posix_userdirs.h; its problem is told once, "" when refused.
+    std::string runtimeFolderOrReport();
+
+    XConnection& x11() { return x11_; }
+
+  private:
+    Reporter reporter_;
+    bool runtimeProblemReported_ = false;
+    XConnection x11_;
+};
+
+// Facts, files, the clock and plain output.
+class PosixSystem final : public System {
+  public:
+    explicit PosixSystem(Shared& shared) : shared_(shared) {}
 
     std::string hostName() override;
     std::vector<uint32_t> ipv4Addresses() override;
@@ -50,6 +62,24 @@ class PosixPlatform final : public Platform {
     bool deleteFile(const std::string& path) override;
     std::vector<std::string> listFiles(const std::string& folder) override;
 
+    uint32_t tickCount() override;
+    void sleepMs(uint32_t ms) override;
+    uint32_t lastInputTick() override;
+
+    void printText(const std::string& text) override;
+    void reportError(const std::string& line) override;
+    void adviseLargePages(void* data, size_t bytes) override;
+    char pathSeparator() const override { return '/'; }
+
+  private:
+    Shared& shared_;
+};
+
+// The hive file that stands in for HKEY_CURRENT_USER.
+class PosixRegistry final : public Registry {
+  public:
+    explicit PosixRegistry(Shared& shared) : shared_(shared) {}
+
     int regOpenKey(uint32_t root, const std::string& keyPath) override;
     int regQueryValue(uint32_t root, const std::string& keyPath, const std::string& name,
                       size_t maxBytes, RegValue& out) override;
@@ -58,49 +88,33 @@ class PosixPlatform final : public Platform {
                     const RegValue& value) override;
     int regDeleteValue(uint32_t root, const std::string& keyPath, const std::string& name) override;
 
-    bool setWallpaper(const std::string& path, uint32_t flags) override;
-    std::string wallpaper() override;
-
-    uint32_t tickCount() override;
-    void sleepMs(uint32_t ms) override;
-    uint32_t lastInputTick() override;
-
-    void messageBox(const std::string& caption, const std::string& text, uint32_t flags) override;
-    bool openProgramWindow(const std::string& title) override;
-    void closeProgramWindow() override;
-    void broadcastTerminate() override;
-    Event waitEvent(uint32_t timeoutMs) override;
-
-    void stretchHalftone(const PixelView& source, const MutablePixelView& target) override;
-    int displayDpiY() override;
-    FontId createFont(const FontRequest& request) override;
-    void destroyFont(FontId font) override;
-    TextExtent measureText(FontId font, const std::string& text) override;
-    void renderText(FontId font, const std::string& text, int x,
-                    const MutablePixelView& coverage) override;
-
-    std::string desktopFolder() override;
-    bool createShortcut(const ShortcutLink& shortcut) override;
-    bool openViewer(const std::string& title, int linesPerPage) override;
-    void showViewerPage(const std::string& page, int number, int count) override;
-    ViewerInput waitViewerInput() override;
-    void closeViewer() override;
-    void printText(const std::string& text) override;
-    void reportError(const std::string& line) override;
-    bool hasGraphicalDisplay() override;
-
-    char pathSeparator() const override { return '/'; }
+    // The locked read-modify-write through which every change of the hive goes, the
+    // desktop's stored wallpaper included. Returns a registry status code.
+    int changeHive(const std::function<int(Hive&, bool& changed)>& change);
 
   private:
-    void report(const std::string& line);
-
-    // Registry: the hive as it is on disk (empty when missing or unreadable as a hive), and
-    // the locked read-modify-write through which every change goes.
+    // The hive as it is on disk (empty when missing or unreadable as a hive).
     enum class HiveRead { Ok, Corrupt, Failed };
     HiveRead loadHive(Hive& hive);
-    int changeHive(const std::function<int(Hive&, bool& changed)>& change);
-    std::string runtimeFolderOrReport();
 
+    Shared& shared_;
+    bool hiveProblemReported_ = false;
+};
+
+// Monitors, the wallpaper on the X root window and GNOME's background, the desktop folder and
+// its launchers.
+class PosixDesktop final : public Desktop {
+  public:
+    PosixDesktop(Shared& shared, PosixRegistry& registry)
+        : shared_(shared), x11_(shared.x11()), registry_(registry) {}
+
+    std::vector<Monitor> enumerateMonitors() override;
+    bool setWallpaper(const std::string& path, uint32_t flags) override;
+    std::string wallpaper() override;
+    std::string desktopFolder() override;
+    bool createShortcut(const ShortcutLink& shortcut) override;
+
+  private:
     // Puts the picture of a wallpaper being set on the desktop: the X root window when a display
     // is reachable, GNOME's background setting in a GNOME session. `ok` is false when one of
     // them could not take it; `root` is what went onto the root window.
@@ -112,29 +126,84 @@ class PosixPlatform final : public Platform {
     // Each distinct problem with showing wallpapers is told once, not at every renewal.
     void reportDesktopProblem(const std::string& line);
 
-    Reporter reporter_;
+    Shared& shared_;
+    XConnection& x11_;
+    PosixRegistry& registry_;
     std::string lastMonitorProblem_;  // told once, not at every enumeration
-    bool hiveProblemReported_ = false;
-    bool runtimeProblemReported_ = false;
-
-    bool viewerOpen_ = false;
-    std::string viewerTitle_;
-    termios savedTerminal_{};
-    bool displayChecked_ = false;
-    bool graphicalDisplay_ = false;
-    std::optional<int> displayDpi_;  // the display's vertical dots per inch, once read
-
-    int windowSocket_ = -1;
-    std::string windowSocketPath_;
-    int pendingTerminates_ = 0;
-
-    // The X connection for the checks the resident loop makes every second.
-    XConnection x11_;
     std::set<std::string> desktopProblemsTold_;
     // The picture this instance showed last; `keep` sets the same file twice in a row.
     size_t shownHash_ = 0;
     std::string shownPath_;
     RootBackground shownRoot_;
+};
+
+// The portable stretch and text in fontconfig's faces drawn by FreeType.
+class PosixDrawing final : public Drawing {
+  public:
+    explicit PosixDrawing(Shared& shared) : shared_(shared) {}
+
+    void stretchHalftone(const PixelView& source, const MutablePixelView& target) override;
+    int displayDpiY() override;
+    FontId createFont(const FontRequest& request) override;
+    void destroyFont(FontId font) override;
+    TextExtent measureText(FontId font, const std::string& text) override;
+    void renderText(FontId font, const std::string& text, int x,
+                    const MutablePixelView& coverage) override;
+
+  private:
+    Shared& shared_;
+    std::optional<int> displayDpi_;  // the display's vertical dots per inch, once read
+};
+
+// Instances talking over sockets, the terminal's page viewer, and whether X is there.
+class PosixWindowing final : public Windowing {
+  public:
+    explicit PosixWindowing(Shared& shared) : shared_(shared) {}
+    ~PosixWindowing() override;
+    PosixWindowing(const PosixWindowing&) = delete;
+    PosixWindowing& operator=(const PosixWindowing&) = delete;
+
+    void messageBox(const std::string& caption, const std::string& text, uint32_t flags) override;
+    bool openProgramWindow(const std::string& title) override;
+    void closeProgramWindow() override;
+    void broadcastTerminate() override;
+    Event waitEvent(uint32_t timeoutMs) override;
+    bool openViewer(const std::string& title, int linesPerPage) override;
+    void showViewerPage(const std::string& page, int number, int count) override;
+    ViewerInput waitViewerInput() override;
+    void closeViewer() override;
+    bool hasGraphicalDisplay() override;
+
+  private:
+    Shared& shared_;
+    bool viewerOpen_ = false;
+    std::string viewerTitle_;
+    termios savedTerminal_{};
+    bool displayChecked_ = false;
+    bool graphicalDisplay_ = false;
+
+    int windowSocket_ = -1;
+    std::string windowSocketPath_;
+    int pendingTerminates_ = 0;
+};
+
+// The concerns, built before the `Platform` that refers to them.
+struct PosixConcerns {
+    Shared shared;
+    PosixSystem systemPart{shared};
+    PosixRegistry registryPart{shared};
+    PosixDesktop desktopPart{shared, registryPart};
+    PosixDrawing drawingPart{shared};
+    PosixWindowing windowingPart{shared};
+};
+
+class PosixPlatform final : private PosixConcerns, public Platform {
+  public:
+    PosixPlatform();
+    ~PosixPlatform() override = default;
+
+    // Problems go to stderr as "drape: <line>" unless a test routes them elsewhere.
+    void setReporter(Reporter reporter) { shared.setReporter(std::move(reporter)); }
 };
 
 }  // namespace drape::platform::posix

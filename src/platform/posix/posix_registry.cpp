@@ -1,5 +1,5 @@
 // [X] HKEY_CURRENT_USER kept in $XDG_CONFIG_HOME/drape/registry.reg (default ~/.config/drape),
-//     in the text format of a registry export (see registry_file.h)
+//     in the text format of a registry export (see posix_registry_file.h)
 // [X] Windows status codes: 2 for a missing key or value, 234 when the caller's buffer is too
 //     small, 5 when the hive cannot be read or written, 13 for a name with a line break
 // [X] Changes are atomic (temporary file, fsync, rename) and serialised between processes
@@ -22,9 +22,9 @@
 #include "platform/posix/posix_desktop_entry.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/posix_registry_file.h"
 #include "platform/posix/posix_text.h"
 #include "platform/posix/posix_userdirs.h"
-#include "platform/posix/registry_file.h"
 
 namespace drape::platform::posix {
 
@@ -170,7 +170,7 @@ bool moveAside(const std::string& path) {
 
 }  // namespace
 
-PosixPlatform::HiveRead PosixPlatform::loadHive(Hive& hive) {
+PosixRegistry::HiveRead PosixRegistry::loadHive(Hive& hive) {
     hive = {};
     const std::string path = hiveFile();
     if (path.empty()) {
@@ -185,7 +185,7 @@ PosixPlatform::HiveRead PosixPlatform::loadHive(Hive& hive) {
     if (!bytes && error != EFBIG) {
         if (!hiveProblemReported_) {
             hiveProblemReported_ = true;
-            report("cannot read the registry hive " + path + ": " + std::strerror(error));
+            shared_.report("cannot read the registry hive " + path + ": " + std::strerror(error));
         }
         return HiveRead::Failed;
     }
@@ -199,9 +199,9 @@ PosixPlatform::HiveRead PosixPlatform::loadHive(Hive& hive) {
     if (!parsed) {
         if (!hiveProblemReported_) {
             hiveProblemReported_ = true;
-            report("registry hive " + path + " line " + std::to_string(parseError.line) + ": " +
-                   parseError.message + "; it reads as empty and is moved to " + path +
-                   ".bad before the next change");
+            shared_.report("registry hive " + path + " line " + std::to_string(parseError.line) +
+                           ": " + parseError.message + "; it reads as empty and is moved to " +
+                           path + ".bad before the next change");
         }
         return HiveRead::Corrupt;
     }
@@ -209,7 +209,7 @@ PosixPlatform::HiveRead PosixPlatform::loadHive(Hive& hive) {
     return HiveRead::Ok;
 }
 
-int PosixPlatform::changeHive(const std::function<int(Hive&, bool& changed)>& change) {
+int PosixRegistry::changeHive(const std::function<int(Hive&, bool& changed)>& change) {
     const std::string path = hiveFile();
     if (path.empty() || !makeFolders(folderOf(path), 0700)) {
         return kRegAccessDenied;
@@ -234,7 +234,7 @@ int PosixPlatform::changeHive(const std::function<int(Hive&, bool& changed)>& ch
     return writeFileAtomically(path, writeHive(hive), 0600) ? kRegSuccess : kRegAccessDenied;
 }
 
-int PosixPlatform::regOpenKey(uint32_t root, const std::string& keyPath) {
+int PosixRegistry::regOpenKey(uint32_t root, const std::string& keyPath) {
     const std::optional<std::string> path = hivePathOf(keyPath);
     if (root != kHkeyCurrentUser || !path) {
         return kRegFileNotFound;
@@ -249,7 +249,7 @@ int PosixPlatform::regOpenKey(uint32_t root, const std::string& keyPath) {
     return hive.hasKey(*path) ? kRegSuccess : kRegFileNotFound;
 }
 
-int PosixPlatform::regQueryValue(uint32_t root, const std::string& keyPath, const std::string& name,
+int PosixRegistry::regQueryValue(uint32_t root, const std::string& keyPath, const std::string& name,
                                  size_t maxBytes, RegValue& out) {
     const std::optional<std::string> path = hivePathOf(keyPath);
     if (root != kHkeyCurrentUser || !path) {
@@ -277,7 +277,7 @@ int PosixPlatform::regQueryValue(uint32_t root, const std::string& keyPath, cons
     return kRegSuccess;
 }
 
-int PosixPlatform::regCreateKey(uint32_t root, const std::string& keyPath) {
+int PosixRegistry::regCreateKey(uint32_t root, const std::string& keyPath) {
     const std::optional<std::string> path = hivePathOf(keyPath);
     if (root != kHkeyCurrentUser) {
         return kRegAccessDenied;
@@ -294,7 +294,7 @@ int PosixPlatform::regCreateKey(uint32_t root, const std::string& keyPath) {
     });
 }
 
-int PosixPlatform::regSetValue(uint32_t root, const std::string& keyPath, const std::string& name,
+int PosixRegistry::regSetValue(uint32_t root, const std::string& keyPath, const std::string& name,
                                const RegValue& value) {
     const std::optional<std::string> path = hivePathOf(keyPath);
     if (root != kHkeyCurrentUser) {
@@ -321,7 +321,7 @@ int PosixPlatform::regSetValue(uint32_t root, const std::string& keyPath, const 
     });
 }
 
-int PosixPlatform::regDeleteValue(uint32_t root, const std::string& keyPath,
+int PosixRegistry::regDeleteValue(uint32_t root, const std::string& keyPath,
                                   const std::string& name) {
     const std::optional<std::string> path = hivePathOf(keyPath);
     if (root != kHkeyCurrentUser) {

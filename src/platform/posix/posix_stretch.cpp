@@ -4,7 +4,7 @@
 
 namespace drape::platform::posix {
 
-void PosixPlatform::stretchHalftone(const PixelView& source, const MutablePixelView& target) {
+void PosixDrawing::stretchHalftone(const PixelView& source, const MutablePixelView& target) {
     areaResample(source, target);
 }
 

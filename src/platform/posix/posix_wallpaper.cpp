@@ -4,38 +4,29 @@
 // [X] kSpifUpdateIniFile also stores it as "Wallpaper" under "Control Panel\Desktop" in the
 //     hive, so that it outlives the session
 // [X] With an X display: the bitmap becomes the root window's tiled background, kept by the
-//     server, so removing the file afterwards loses nothing (posix_x11_root.h)
-// [X] Under GNOME: a copy in $XDG_CACHE_HOME/drape/wallpaper.bmp becomes the tiled picture of
-//     org.gnome.desktop.background, set with gsettings
+//     server, so removing the file afterwards loses nothing (x11_root.h)
+// [X] Under GNOME: also GNOME's own background setting (gnome_background.h)
 // [X] wallpaper(): the session's path while the desktop still shows that picture, "" once
 //     another program replaced it (a resident instance then puts its own back); without a
 //     display the session's path; else the hive's "Wallpaper"; else ""
 // [ ] A picture changed in GNOME's own settings is not noticed (that would mean running
 //     gsettings at every check of the resident loop)
 // [ ] kSpifSendWinIniChange: no other program listens for it on posix; ignored
-#include <fcntl.h>
-#include <signal.h>
-#include <strings.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/gnome_background.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/posix_registry_file.h"
 #include "platform/posix/posix_text.h"
 #include "platform/posix/posix_userdirs.h"
-#include "platform/posix/posix_x11_bitmap.h"
-#include "platform/posix/registry_file.h"
+#include "platform/posix/x11_bitmap.h"
 
 namespace drape::platform::posix {
 
@@ -47,8 +38,6 @@ constexpr const char* kWallpaperValue = "Wallpaper";
 constexpr size_t kMaxRecordBytes = 64 * 1024;
 // A desktop of 16384 x 8192 pixels is a 400 MB bitmap; anything larger is not shown.
 constexpr size_t kMaxBitmapBytes = size_t{1} << 30;
-constexpr int kGsettingsTimeoutMs = 5000;
-constexpr const char* kGnomeSchema = "org.gnome.desktop.background";
 
 // --- The session record -------------------------------------------------------------------
 
@@ -97,165 +86,15 @@ SessionRecord decodeRecord(const std::string& text) {
     return record;
 }
 
-// --- GNOME ------------------------------------------------------------------------------------
-
-bool isGnomeSession() {
-    const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
-    if (desktops == nullptr) {
-        return false;
-    }
-    // A list such as "ubuntu:GNOME"; names are compared without regard to case.
-    std::string_view list = desktops;
-    while (!list.empty()) {
-        const size_t colon = list.find(':');
-        const std::string_view name = list.substr(0, colon);
-        if (name.size() == 5 && strncasecmp(name.data(), "GNOME", 5) == 0) {
-            return true;
-        }
-        list.remove_prefix(colon == std::string_view::npos ? list.size() : colon + 1);
-    }
-    return false;
-}
-
-// The full path of an executable found on PATH, as execvp would find it; "" when none.
-std::string findProgram(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string_view folders = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
-    while (true) {
-        const size_t colon = folders.find(':');
-        std::string folder(folders.substr(0, colon));
-        if (folder.empty()) {
-            folder = ".";
-        }
-        const std::string candidate = folder + "/" + name;
-        struct stat info {};
-        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-        if (colon == std::string_view::npos) {
-            return {};
-        }
-        folders.remove_prefix(colon + 1);
-    }
-}
-
-// Runs `program` with `arguments` (no shell), its output thrown away, and waits at most
-// `timeoutMs` for it; a program that takes longer is killed. True when it exited with 0.
-bool runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                int timeoutMs) {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-
-    const pid_t child = fork();
-    if (child < 0) {
-        return false;
-    }
-    if (child == 0) {
-        const int null = open("/dev/null", O_RDWR);
-        if (null >= 0) {
-            dup2(null, STDIN_FILENO);
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
-        }
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    constexpr int kStepMs = 10;
-    for (int waited = 0;; waited += kStepMs) {
-        const pid_t done = waitpid(child, &status, WNOHANG);
-        if (done == child) {
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        }
-        if (done < 0 && errno != EINTR) {
-            return false;
-        }
-        if (waited >= timeoutMs) {
-            kill(child, SIGKILL);
-            while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-            }
-            return false;
-        }
-        const timespec step{0, kStepMs * 1000000L};
-        nanosleep(&step, nullptr);
-    }
-}
-
-// "file://" and the path with every byte outside the unreserved set and '/' percent-encoded.
-std::string fileUri(const std::string& path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string uri = "file://";
-    for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool unreserved = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                                (c >= '0' && c <= '9') || std::strchr("-._~/", c) != nullptr;
-        if (unreserved && c != '\0') {
-            uri += c;
-        } else {
-            uri += '%';
-            uri += kHex[byte >> 4];
-            uri += kHex[byte & 15];
-        }
-    }
-    return uri;
-}
-
-// GNOME draws its own background over the root window and reads the picture from its
-// settings. It gets a copy of its own, as Windows keeps one of the installed wallpaper, since
-// the caller may delete the original right after.
-bool setGnomeBackground(std::string_view bitmap, const std::string& gsettings,
-                        std::string& problem) {
-    const std::string folder = cacheFolder();
-    if (folder.empty() || !makeFolders(folder, 0700)) {
-        problem =
-            "cannot create the cache folder " + (folder.empty() ? "(no home folder)" : folder);
-        return false;
-    }
-    const std::string copy = folder + "wallpaper.bmp";
-    if (!writeFileAtomically(copy, bitmap, 0600)) {
-        problem = "cannot write " + copy + ": " + std::strerror(errno);
-        return false;
-    }
-    // GVariant strings in single quotes; the URI holds no quote or backslash.
-    const std::string uri = "'" + fileUri(copy) + "'";
-    if (!runProgram(gsettings, {"set", kGnomeSchema, "picture-uri", uri}, kGsettingsTimeoutMs)) {
-        problem = "gsettings did not set " + std::string(kGnomeSchema) + " picture-uri";
-        return false;
-    }
-    // Only GNOME 42 and later know a picture for the dark style.
-    runProgram(gsettings, {"set", kGnomeSchema, "picture-uri-dark", uri}, kGsettingsTimeoutMs);
-    if (!runProgram(gsettings, {"set", kGnomeSchema, "picture-options", "'wallpaper'"},
-                    kGsettingsTimeoutMs)) {
-        problem = "gsettings did not set " + std::string(kGnomeSchema) + " picture-options";
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
-std::string PosixPlatform::runtimeFolderOrReport() {
-    std::string problem;
-    std::string folder = runtimeFolder(problem);
-    if (folder.empty() && !runtimeProblemReported_) {
-        runtimeProblemReported_ = true;
-        report(problem);
-    }
-    return folder;
-}
-
-void PosixPlatform::reportDesktopProblem(const std::string& line) {
+void PosixDesktop::reportDesktopProblem(const std::string& line) {
     if (desktopProblemsTold_.insert(line).second) {
-        report(line);
+        shared_.report(line);
     }
 }
 
-PosixPlatform::DesktopShow PosixPlatform::showOnDesktop(const std::string& path) {
+PosixDesktop::DesktopShow PosixDesktop::showOnDesktop(const std::string& path) {
     DesktopShow shown;
     const bool onX = x11_.get() != nullptr;
     const std::string gsettings = isGnomeSession() ? findProgram("gsettings") : std::string();
@@ -316,15 +155,15 @@ PosixPlatform::DesktopShow PosixPlatform::showOnDesktop(const std::string& path)
     return shown;
 }
 
-bool PosixPlatform::setWallpaper(const std::string& path, uint32_t flags) {
-    const std::string folder = runtimeFolderOrReport();
+bool PosixDesktop::setWallpaper(const std::string& path, uint32_t flags) {
+    const std::string folder = shared_.runtimeFolderOrReport();
     // Shown while the file still exists: the caller may delete it right after.
     const DesktopShow shown = showOnDesktop(path);
     bool ok = !folder.empty() &&
               writeFileAtomically(folder + kSessionFile, encodeRecord(path, shown.root), 0600) &&
               shown.ok;
     if ((flags & kSpifUpdateIniFile) != 0) {
-        const int status = changeHive([&](Hive& hive, bool& changed) {
+        const int status = registry_.changeHive([&](Hive& hive, bool& changed) {
             hive.createKey(std::string("HKEY_CURRENT_USER\\") + kDesktopKey)
                 .setValue(kWallpaperValue, {RegType::Sz, regSzData(path)});
             changed = true;
@@ -335,8 +174,8 @@ bool PosixPlatform::setWallpaper(const std::string& path, uint32_t flags) {
     return ok;
 }
 
-std::string PosixPlatform::wallpaper() {
-    const std::string folder = runtimeFolderOrReport();
+std::string PosixDesktop::wallpaper() {
+    const std::string folder = shared_.runtimeFolderOrReport();
     if (!folder.empty()) {
         int error = 0;
         if (std::optional<std::string> text =
@@ -352,8 +191,8 @@ std::string PosixPlatform::wallpaper() {
         }
     }
     RegValue value;
-    if (regQueryValue(kHkeyCurrentUser, kDesktopKey, kWallpaperValue, kMaxRecordBytes, value) ==
-            kRegSuccess &&
+    if (registry_.regQueryValue(kHkeyCurrentUser, kDesktopKey, kWallpaperValue, kMaxRecordBytes,
+                                value) == kRegSuccess &&
         (value.type == RegType::Sz || value.type == RegType::ExpandSz)) {
         return regSzText(value.data);
     }

@@ -4,7 +4,7 @@
 // [X] Case-insensitive key paths and value names
 // [ ] Deletion entries ([-KEY], "name"=-): an import script's syntax, not a hive's; rejected
 // [ ] REGEDIT4 files (ANSI, a different hex(2) form); rejected
-#include "platform/posix/registry_file.h"
+#include "platform/posix/posix_registry_file.h"
 
 #include <cstdio>
 

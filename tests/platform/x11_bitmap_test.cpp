@@ -1,10 +1,10 @@
-#include "platform/posix/posix_x11_bitmap.h"
+#include "platform/posix/x11_bitmap.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "posix_x11_test_support.h"
+#include "x11_test_support.h"
 
 namespace drape::platform::posix::testing {
 namespace {

@@ -1,12 +1,14 @@
+// [X] adviseLargePages: madvise(MADV_HUGEPAGE) on the whole pages inside the buffer, where the
+//     kernel knows the advice (transparent huge pages); nothing elsewhere
 #include <sys/mman.h>
 
 #include <cstdint>
 
-#include "platform/memory.h"
+#include "platform/posix/posix_platform.h"
 
-namespace drape::platform {
+namespace drape::platform::posix {
 
-void adviseLargePages(void* data, size_t bytes) {
+void PosixSystem::adviseLargePages(void* data, size_t bytes) {
 #if defined(MADV_HUGEPAGE)
     // The advice applies to whole pages inside the buffer.
     constexpr uintptr_t kPage = 4096;
@@ -22,4 +24,4 @@ void adviseLargePages(void* data, size_t bytes) {
 #endif
 }
 
-}  // namespace drape::platform
+}  // namespace drape::platform::posix

@@ -5,7 +5,7 @@
 // [X] Whether the root still shows it: the published id, and the pixels where no window covers
 //     the root (setters that publish nothing, such as `xsetroot -solid`)
 // [ ] Only the default screen of the display; other screens keep their background
-#include "platform/posix/posix_x11_root.h"
+#include "platform/posix/x11_root.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -15,8 +15,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/posix/posix_x11_bitmap.h"
-#include "platform/posix/posix_x11_trap.h"
+#include "platform/posix/x11_bitmap.h"
+#include "platform/posix/x11_trap.h"
 
 namespace drape::platform::posix {
 

@@ -1,11 +1,9 @@
 // [X] Connections that survive the server: Xlib's I/O error only marks them lost
 // [X] One cached connection per backend, reopened after a loss or a change of DISPLAY
 // [X] Protocol errors trapped around the requests that may fail (XErrorTrap)
-// [X] Idle time from the MIT-SCREEN-SAVER extension
-#include "platform/posix/posix_x11.h"
+#include "platform/posix/x11_connection.h"
 
 #include <X11/Xlib.h>
-#include <X11/extensions/scrnsaver.h>
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -14,7 +12,7 @@
 #include <limits>
 #include <vector>
 
-#include "platform/posix/posix_x11_trap.h"
+#include "platform/posix/x11_trap.h"
 
 namespace drape::platform::posix {
 
@@ -171,27 +169,6 @@ XDisplay* XConnection::get() {
         name_ = display_ != nullptr ? wanted : std::string();
     }
     return display_;
-}
-
-std::optional<uint32_t> idleMilliseconds(XDisplay* display) {
-    int eventBase = 0;
-    int errorBase = 0;
-    if (!XScreenSaverQueryExtension(display, &eventBase, &errorBase)) {
-        return std::nullopt;
-    }
-    XScreenSaverInfo* info = XScreenSaverAllocInfo();
-    if (info == nullptr) {
-        return std::nullopt;
-    }
-    XErrorTrap trap;
-    const Status answered = XScreenSaverQueryInfo(display, DefaultRootWindow(display), info);
-    const unsigned long idle = info->idle;
-    XFree(info);
-    if (answered == 0 || trap.failed(display)) {
-        return std::nullopt;
-    }
-    return static_cast<uint32_t>(
-        std::min<unsigned long>(idle, std::numeric_limits<uint32_t>::max()));
 }
 
 }  // namespace drape::platform::posix

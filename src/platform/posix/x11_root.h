@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/posix/posix_x11.h"
+#include "platform/posix/x11_connection.h"
 
 namespace drape::platform::posix {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/registry_file.h"
+#include "platform/posix/posix_registry_file.h"
 
 #include <gtest/gtest.h>
 

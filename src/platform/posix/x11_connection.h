@@ -48,8 +48,4 @@ class XConnection {
     std::string name_;
 };
 
-// Milliseconds since the last keyboard or pointer input on `display`, as the screen saver
-// extension counts them; nullopt when the server lacks the extension.
-std::optional<uint32_t> idleMilliseconds(XDisplay* display);
-
 }  // namespace drape::platform::posix

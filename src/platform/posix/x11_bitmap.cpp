@@ -2,7 +2,7 @@
 // [X] Packs pixels for 24- and 32-bit TrueColor visuals after their masks, either byte order
 // [X] Turns the tile so that the bitmap's origin lands where the primary monitor is
 // [ ] 8- and 16-bit visuals and colour maps (PseudoColor, DirectColor): refused
-#include "platform/posix/posix_x11_bitmap.h"
+#include "platform/posix/x11_bitmap.h"
 
 #include <array>
 #include <bit>

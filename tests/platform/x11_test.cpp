@@ -17,9 +17,9 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/posix/posix_x11_trap.h"
-#include "posix_x11_test_support.h"
+#include "platform/posix/x11_trap.h"
 #include "support/drape_process.h"
+#include "x11_test_support.h"
 
 namespace drape::platform::posix::testing {
 namespace {

@@ -1,0 +1,72 @@
+// [X] createNative() for Windows, assembled from the concerns below
+// [X] programArguments: GetCommandLineW split by CommandLineToArgvW, as UTF-8 (argv's ANSI
+//     code page loses characters); argv itself only when the split fails
+// [X] pathSeparator: '\'
+// [ ] System: facts, folders, files, clock and output are not implemented yet (unavailable)
+// [ ] Registry: not implemented yet (unavailable)
+// [ ] Desktop: monitors, wallpaper, desktop folder and shortcuts not implemented yet
+// [ ] Drawing: halftone stretch, DPI and fonts not implemented yet (unavailable)
+// [ ] Windowing: message boxes, program window, broadcast, events and viewer not implemented yet
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <cwchar>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "platform/unavailable.h"
+#include "platform/unicode.h"
+
+namespace drape::platform {
+
+namespace win32 {
+namespace {
+
+class Win32System final : public UnavailableSystem {
+  public:
+    char pathSeparator() const override { return '\\'; }
+};
+
+struct Win32Concerns {
+    Win32System systemPart;
+    UnavailableRegistry registryPart;
+    UnavailableDesktop desktopPart;
+    UnavailableDrawing drawingPart;
+    UnavailableWindowing windowingPart;
+};
+
+class Win32Platform final : private Win32Concerns, public Platform {
+  public:
+    Win32Platform() : Platform(systemPart, registryPart, desktopPart, drawingPart, windowingPart) {}
+};
+
+}  // namespace
+}  // namespace win32
+
+std::unique_ptr<Platform> createNative() {
+    return std::make_unique<win32::Win32Platform>();
+}
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        if (argc <= 1 || argv == nullptr) {
+            return {};
+        }
+        return std::vector<std::string>(argv + 1, argv + argc);
+    }
+    std::vector<std::string> arguments;
+    // The first is the program's own name.
+    for (int i = 1; i < count; ++i) {
+        // wchar_t is a UTF-16 unit on Windows.
+        static_assert(sizeof(wchar_t) == sizeof(char16_t));
+        arguments.push_back(utf16ToUtf8(
+            std::u16string_view(reinterpret_cast<const char16_t*>(wide[i]), std::wcslen(wide[i]))));
+    }
+    LocalFree(wide);
+    return arguments;
+}
+
+}  // namespace drape::platform
