@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/controls.h"
+
 namespace drape::platform {
 
 // One display as the OS reports it, in desktop coordinates (primary at (0, 0)).
@@ -76,15 +78,21 @@ inline constexpr uint32_t kMbIconError = 0x10;
 enum class EventKind {
     None,       // the time-out ran out
     Terminate,  // one delivery of the inter-instance terminate broadcast
-    Control,    // a control of the settings window acted (see `controlId`)
-    Close,      // the window is asked to close
+    Control,    // a control acted (see `controlId`)
+    Close,      // a window is asked to close (see `window`; 0 the program window)
+    Key,        // a key of a window that reports keys (see `key`)
     Other,      // anything else the window saw (painting, mouse movement)
 };
 
 struct Event {
     EventKind kind = EventKind::None;
     int controlId = 0;
+    WindowId window = 0;
+    Key key = Key::Return;
 };
+
+// A wait that ends only with an event.
+inline constexpr uint32_t kWaitForever = 0xFFFFFFFFu;
 
 // 24-bit pixels handed across the interface: rows top first, bytes blue, green, red.
 struct PixelView {
@@ -288,12 +296,13 @@ class Windowing {
 class Platform {
   public:
     Platform(System& system, Registry& registry, Desktop& desktop, Drawing& drawing,
-             Windowing& windowing)
+             Windowing& windowing, Controls& controls)
         : system_(system),
           registry_(registry),
           desktop_(desktop),
           drawing_(drawing),
-          windowing_(windowing) {}
+          windowing_(windowing),
+          controls_(controls) {}
     virtual ~Platform() = default;
     Platform(const Platform&) = delete;
     Platform& operator=(const Platform&) = delete;
@@ -303,6 +312,8 @@ class Platform {
     Desktop& desktop() const { return desktop_; }
     Drawing& drawing() const { return drawing_; }
     Windowing& windowing() const { return windowing_; }
+    // Windows with controls (controls.h), which share `waitEvent` with the program window.
+    Controls& controls() const { return controls_; }
 
     // The calls of each concern under the platform's name, as the program makes them.
     std::vector<Monitor> enumerateMonitors() { return desktop_.enumerateMonitors(); }
@@ -404,6 +415,7 @@ class Platform {
     Desktop& desktop_;
     Drawing& drawing_;
     Windowing& windowing_;
+    Controls& controls_;
 };
 
 // The platform the program runs on. Set once by main (or by a test) before anything else.

@@ -99,4 +99,24 @@ class UnavailableWindowing : public Windowing {
     bool hasGraphicalDisplay() override { return false; }
 };
 
+// No controls: windows do not open, choosers are cancelled and the clipboard keeps nothing.
+class UnavailableControls : public Controls {
+  public:
+    WindowId openWindow(const WindowSpec&, const std::vector<ControlSpec>&) override { return 0; }
+    void closeWindow(WindowId) override {}
+    void showWindow(WindowId, bool) override {}
+    void requestClose(WindowId) override {}
+    std::string controlText(int) override { return {}; }
+    void setControlText(int, const std::string&) override {}
+    bool ticked(int) override { return false; }
+    void setTicked(int, bool) override {}
+    int listIndex(int) override { return -1; }
+    void setListIndex(int, int) override {}
+    void setEnabled(int, bool) override {}
+    void setVisible(int, bool) override {}
+    std::string chooseFile(const std::string&, const std::string&) override { return {}; }
+    std::string chooseFolder(const std::string&) override { return {}; }
+    void setClipboardText(const std::string&) override {}
+};
+
 }  // namespace drape::platform

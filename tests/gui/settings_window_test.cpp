@@ -16,7 +16,7 @@ namespace {
 
 class SettingsWindowTest : public RunTest {
   protected:
-    FakeControls ui;
+    FakeControls& ui = os.ui;
     SettingsWindowModel window{ui};
 
     void open(const std::string& command, int presetSource = 0) {

@@ -20,12 +20,14 @@ struct UnavailableParts {
     UnavailableDesktop desktop;
     UnavailableDrawing drawing;
     UnavailableWindowing windowing;
+    UnavailableControls controls;
 };
 
 class UnavailablePlatform : public ::testing::Test {
   protected:
     UnavailableParts parts_;
-    Platform os_{parts_.system, parts_.registry, parts_.desktop, parts_.drawing, parts_.windowing};
+    Platform os_{parts_.system,  parts_.registry,  parts_.desktop,
+                 parts_.drawing, parts_.windowing, parts_.controls};
 };
 
 TEST_F(UnavailablePlatform, SystemKnowsNothingAndTouchesNoFile) {
@@ -91,6 +93,14 @@ TEST_F(UnavailablePlatform, WindowingOpensNothingAndWaitsForNothing) {
     EXPECT_FALSE(os_.hasGraphicalDisplay());
 }
 
+TEST_F(UnavailablePlatform, ControlsOpenNoWindowAndEveryChooserIsCancelled) {
+    EXPECT_EQ(os_.controls().openWindow({"Drape", 510, 408, false}, {}), 0u);
+    EXPECT_EQ(os_.controls().chooseFile("Select image", "All (*.*)|*.*"), "");
+    EXPECT_EQ(os_.controls().chooseFolder("Select folder"), "");
+    EXPECT_EQ(os_.controls().listIndex(100), -1);
+    EXPECT_FALSE(os_.controls().ticked(100));
+}
+
 // A backend that has its desktop and nothing else yet.
 class DesktopOnly final : public UnavailableDesktop {
   public:
@@ -105,7 +115,8 @@ class DesktopOnly final : public UnavailableDesktop {
 TEST(PlatformAssembly, CallsReachTheConcernTheBackendFilledIn) {
     UnavailableParts parts;
     DesktopOnly desktop;
-    Platform os(parts.system, parts.registry, desktop, parts.drawing, parts.windowing);
+    Platform os(parts.system, parts.registry, desktop, parts.drawing, parts.windowing,
+                parts.controls);
     EXPECT_EQ(&os.desktop(), &desktop);
     EXPECT_EQ(os.enumerateMonitors(), (std::vector<Monitor>{{0, 0, 800, 600, 24}}));
     EXPECT_TRUE(os.setWallpaper("a.bmp", kSpifUpdateIniFile));

@@ -59,7 +59,11 @@ std::vector<uint8_t> utf16Bytes(const std::string& text) {
     return bytes;
 }
 
-FakePlatform::FakePlatform() : Platform(*this, *this, *this, *this, *this) {
+FakePlatform::FakePlatform() : Platform(*this, *this, *this, *this, *this, ui) {
+    // The close box and the exit button ask alike: the request arrives as an event.
+    ui.onCloseRequest = [this](platform::WindowId window) {
+        events.push_back({platform::EventKind::Close, 0, window});
+    };
     std::random_device seed;
     const fs::path base = fs::temp_directory_path() /
                           ("drape-fake-" + std::to_string(seed()) + "-" + std::to_string(seed()));
@@ -261,6 +265,15 @@ platform::Event FakePlatform::waitEvent(uint32_t timeoutMs) {
         const platform::Event event = events.front();
         events.pop_front();
         return event;
+    }
+    if (timeoutMs == platform::kWaitForever) {
+        // Nothing would ever come: the user closes the newest window instead.
+        ++foreverWaitsRunDry;
+        platform::WindowId newest = 0;
+        for (const auto& [id, window] : ui.windows) {
+            newest = window.open ? id : newest;
+        }
+        return {platform::EventKind::Close, 0, newest};
     }
     if (timeoutsBeforeClose == 0) {
         timeoutsBeforeClose = -1;

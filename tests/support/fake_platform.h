@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/fake_controls.h"
 
 namespace drape::test {
 
@@ -70,6 +71,8 @@ class FakePlatform : public platform::System,
     // Every open ("open " + title) and close of the program window, in order.
     std::vector<std::string> programWindowCalls;
     std::deque<platform::Event> events;  // delivered before time-outs
+    FakeControls ui;                     // windows with controls
+    int foreverWaitsRunDry = 0;          // waits without time-out that found no event
     // When the queue is empty: after this many time-outs a close request comes (-1: never).
     int timeoutsBeforeClose = -1;
     bool closeDelivered = false;

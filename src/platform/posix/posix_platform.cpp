@@ -16,7 +16,7 @@ std::unique_ptr<Platform> createNative() {
 namespace posix {
 
 PosixPlatform::PosixPlatform()
-    : Platform(systemPart, registryPart, desktopPart, drawingPart, windowingPart) {}
+    : Platform(systemPart, registryPart, desktopPart, drawingPart, windowingPart, controlsPart) {}
 
 void Shared::setReporter(Reporter reporter) {
     reporter_ = std::move(reporter);

@@ -12,6 +12,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/x11_connection.h"
+#include "platform/unavailable.h"
 #include "platform/posix/x11_root.h"
 
 namespace drape::platform::posix {
@@ -195,6 +196,7 @@ struct PosixConcerns {
     PosixDesktop desktopPart{shared, registryPart};
     PosixDrawing drawingPart{shared};
     PosixWindowing windowingPart{shared};
+    UnavailableControls controlsPart;
 };
 
 class PosixPlatform final : private PosixConcerns, public Platform {

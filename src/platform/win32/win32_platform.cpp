@@ -34,11 +34,14 @@ struct Win32Concerns {
     UnavailableDesktop desktopPart;
     UnavailableDrawing drawingPart;
     UnavailableWindowing windowingPart;
+    UnavailableControls controlsPart;
 };
 
 class Win32Platform final : private Win32Concerns, public Platform {
   public:
-    Win32Platform() : Platform(systemPart, registryPart, desktopPart, drawingPart, windowingPart) {}
+    Win32Platform()
+        : Platform(systemPart, registryPart, desktopPart, drawingPart, windowingPart,
+                   controlsPart) {}
 };
 
 }  // namespace
