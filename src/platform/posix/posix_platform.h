@@ -12,8 +12,8 @@
 
 #include "platform/platform.h"
 #include "platform/posix/x11_connection.h"
-#include "platform/unavailable.h"
 #include "platform/posix/x11_root.h"
+#include "platform/unavailable.h"
 
 namespace drape::platform::posix {
 
