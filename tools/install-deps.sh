@@ -9,7 +9,7 @@ packages=(
     libfreetype-dev libfontconfig-dev fonts-liberation
     libgtest-dev libgmock-dev libbenchmark-dev
     imagemagick python3-pil libjpeg-turbo-progs
-    xvfb x11-xserver-utils
+    libfltk1.3-dev xvfb x11-xserver-utils x11-utils xdotool xclip
 )
 
 missing=()

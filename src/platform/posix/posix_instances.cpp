@@ -1,4 +1,5 @@
-// [X] messageBox: caption and text on stderr (CR LF becomes LF); returns at once
+// [X] messageBox: caption and text on stderr (CR LF becomes LF), then with a display a modal
+//     FLTK box; without one it returns at once
 // [X] Program window: a datagram socket <runtime folder>/instance-<pid>-<n>.sock, so that
 //     several windows of one process (tests) do not share a name; mode 0600 whatever the
 //     umask; a name held by a live process (another pid namespace) is never taken over
@@ -7,7 +8,8 @@
 // [X] waitEvent: poll(2) with the time-out; each terminate datagram arrives as two Terminate
 //     events, because on Windows every instance owns two top-level windows and so counts
 //     each broadcast twice, and the program's "more than 2" rule depends on that count
-// [ ] Graphical message box and settings-window events (Control, Close) on X11
+// [X] While FLTK has windows (or serves the clipboard) the wait runs Fl::wait instead, with
+//     the socket watched by FLTK, and hands out the queued Control, Close and Key events
 #include <dirent.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -102,9 +104,13 @@ PosixWindowing::~PosixWindowing() {
 
 void PosixWindowing::messageBox(const std::string& caption, const std::string& text,
                                 uint32_t flags) {
-    static_cast<void>(flags);
+    // Scripts read the box from stderr, also while it is still on the screen.
     const std::string box = caption + "\n" + replaceCrLf(text) + "\n";
     std::fwrite(box.data(), 1, box.size(), stderr);
+    std::fflush(stderr);
+    if (toolkit_ != nullptr) {
+        toolkit_->messageBox(caption, replaceCrLf(text), flags);
+    }
 }
 
 bool PosixWindowing::openProgramWindow(const std::string& title) {
@@ -197,33 +203,49 @@ void PosixWindowing::broadcastTerminate() {
 }
 
 Event PosixWindowing::waitEvent(uint32_t timeoutMs) {
-    if (windowSocket_ < 0) {
-        sleepMilliseconds(timeoutMs);
-        return {};
-    }
-    if (pendingTerminates_ > 0) {
+    Event queued;
+    if (windowSocket_ >= 0 && pendingTerminates_ > 0) {
         --pendingTerminates_;
         return {EventKind::Terminate};
     }
+    if (toolkit_ != nullptr && toolkit_->takeEvent(queued)) {
+        return queued;
+    }
+    const bool toolkit = toolkit_ != nullptr && toolkit_->running();
+    if (windowSocket_ < 0 && !toolkit) {
+        sleepMilliseconds(timeoutMs);
+        return {};
+    }
+    const bool forever = timeoutMs == kWaitForever;
     const uint64_t deadline = monotonicMs() + timeoutMs;
     while (true) {
-        char message[64];
-        const ssize_t got = recv(windowSocket_, message, sizeof message, 0);
-        if (got == 1 && message[0] == kTerminateMessage) {
-            pendingTerminates_ = kDeliveriesPerBroadcast - 1;
-            return {EventKind::Terminate};
+        if (windowSocket_ >= 0) {
+            char message[64];
+            const ssize_t got = recv(windowSocket_, message, sizeof message, 0);
+            if (got == 1 && message[0] == kTerminateMessage) {
+                pendingTerminates_ = kDeliveriesPerBroadcast - 1;
+                return {EventKind::Terminate};
+            }
+            if (got >= 0) {
+                return {EventKind::Other};
+            }
+            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && !toolkit) {
+                const uint64_t now = monotonicMs();
+                sleepMilliseconds(now < deadline ? static_cast<uint32_t>(deadline - now) : 0);
+                return {};
+            }
         }
-        if (got >= 0) {
-            return {EventKind::Other};
+        if (toolkit && toolkit_->takeEvent(queued)) {
+            return queued;
         }
         const uint64_t now = monotonicMs();
-        if (now >= deadline) {
+        if (!forever && now >= deadline) {
             return {};
         }
-        const uint64_t left = deadline - now;
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            sleepMilliseconds(static_cast<uint32_t>(left));
-            return {};
+        const uint64_t left = forever ? kWaitForever : deadline - now;
+        if (toolkit) {
+            toolkit_->wait(static_cast<uint32_t>(left), windowSocket_);
+            continue;
         }
         pollfd watch{windowSocket_, POLLIN, 0};
         const int ready = poll(&watch, 1, static_cast<int>(std::min<uint64_t>(left, INT_MAX)));

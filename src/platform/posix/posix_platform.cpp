@@ -16,7 +16,9 @@ std::unique_ptr<Platform> createNative() {
 namespace posix {
 
 PosixPlatform::PosixPlatform()
-    : Platform(systemPart, registryPart, desktopPart, drawingPart, windowingPart, controlsPart) {}
+    : Platform(systemPart, registryPart, desktopPart, drawingPart, windowingPart, controlsPart) {
+    windowingPart.setToolkit(&controlsPart);
+}
 
 void Shared::setReporter(Reporter reporter) {
     reporter_ = std::move(reporter);

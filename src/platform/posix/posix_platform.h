@@ -1,6 +1,7 @@
-// The posix (Linux) backend: its five concerns and the `PosixPlatform` that assembles them.
+// The posix (Linux) backend: its six concerns and the `PosixPlatform` that assembles them.
 // The concerns are implemented one subject per file, named by what the file talks to:
-// posix_* plain POSIX and Linux, x11_* the X server, gnome_* GNOME's settings.
+// posix_* plain POSIX and Linux, x11_* the X server, gnome_* GNOME's settings, fltk_* the
+// windows with controls drawn by FLTK.
 #pragma once
 
 #include <termios.h>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/posix/fltk_controls.h"
 #include "platform/posix/x11_connection.h"
 #include "platform/posix/x11_root.h"
 #include "platform/unavailable.h"
@@ -175,8 +177,12 @@ class PosixWindowing final : public Windowing {
     void closeViewer() override;
     bool hasGraphicalDisplay() override;
 
+    // The toolkit whose windows share the wait and which shows graphical message boxes.
+    void setToolkit(WindowToolkit* toolkit) { toolkit_ = toolkit; }
+
   private:
     Shared& shared_;
+    WindowToolkit* toolkit_ = nullptr;
     bool viewerOpen_ = false;
     std::string viewerTitle_;
     termios savedTerminal_{};
@@ -196,7 +202,8 @@ struct PosixConcerns {
     PosixDesktop desktopPart{shared, registryPart};
     PosixDrawing drawingPart{shared};
     PosixWindowing windowingPart{shared};
-    UnavailableControls controlsPart;
+    // FLTK's controls when the display answers, the unavailable ones otherwise.
+    FltkControls controlsPart{windowingPart, drawingPart};
 };
 
 class PosixPlatform final : private PosixConcerns, public Platform {
