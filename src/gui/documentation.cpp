@@ -1,5 +1,7 @@
 #include "gui/documentation.h"
 
+#include <algorithm>
+
 #include "gui/manual_text.h"
 #include "platform/platform.h"
 #include "state/product.h"
@@ -62,10 +64,95 @@ std::vector<Page> SplitPages(const std::string& text, int linesPerPage) {
     }
 }
 
-void ShowDocumentation(const std::string& title, const std::string& text) {
+namespace {
+
+// Pixels of a line of the page text, and what the window adds around the page.
+constexpr int kPixelsPerPageLine = 17;
+constexpr int kWindowMargin = 16;
+constexpr int kWindowWidth = 616;
+
+platform::ControlSpec control(int id, platform::ControlKind kind, platform::ControlRect rect,
+                              const char* text, bool fixedPitch) {
+    platform::ControlSpec spec;
+    spec.id = id;
+    spec.kind = kind;
+    spec.rect = rect;
+    spec.text = text;
+    if (fixedPitch) {
+        spec.fontFace = kViewerFace;
+        spec.fontPoints = kViewerPoints;
+    }
+    return spec;
+}
+
+std::vector<platform::ControlSpec> viewerControls(int pageHeight) {
+    using platform::ControlKind;
+    const int h = pageHeight;
+    return {
+        control(kPageText, ControlKind::WrappingLabel, {16, 16, 600, h - 60}, "", true),
+        control(kPageCounter, ControlKind::Label, {16, h - 12, 32, 16}, "", true),
+        control(kPreviousPageButton, ControlKind::PushButton, {460, h - 12, 50, 22}, "<", false),
+        control(kNextPageButton, ControlKind::PushButton, {510, h - 12, 50, 22}, ">", false),
+        control(kCloseViewerButton, ControlKind::PushButton, {560, h - 12, 50, 22}, "Ok", false),
+    };
+}
+
+// The page viewer in a window of its own; false when no window could be opened.
+bool showInWindow(const std::string& title, const std::string& text, int linesPerPage) {
     platform::Platform& os = platform::current();
-    const std::vector<platform::Monitor> monitors = os.enumerateMonitors();
-    const int linesPerPage = LinesPerPage(monitors.empty() ? 0 : monitors.front().height);
+    platform::Controls& ui = os.controls();
+    const int pageHeight = kPixelsPerPageLine * linesPerPage;
+    const platform::WindowId window = ui.openWindow(
+        {title, kWindowWidth, pageHeight + kWindowMargin, true}, viewerControls(pageHeight));
+    if (window == 0) {
+        return false;
+    }
+    const std::vector<Page> pages = SplitPages(text, linesPerPage);
+    const int count = static_cast<int>(pages.size());
+    int page = 1;
+    bool shown = false;
+    for (;;) {
+        if (!shown) {
+            const Page& at = pages[static_cast<size_t>(page - 1)];
+            ui.setControlText(kPageText, text.substr(at.start, at.length));
+            ui.setControlText(kPageCounter, std::to_string(page) + "/" + std::to_string(count));
+            ui.setEnabled(kPreviousPageButton, page > 1);
+            ui.setEnabled(kNextPageButton, page < count);
+            shown = true;
+        }
+        // Nothing else of the program runs while the viewer waits, the resident checks
+        // included: a terminate broadcast heard meanwhile is not counted.
+        const platform::Event event = os.waitEvent(platform::kWaitForever);
+        int turn = 0;
+        bool close = false;
+        if (event.kind == platform::EventKind::Close) {
+            close = event.window == window;
+        } else if (event.kind == platform::EventKind::Key) {
+            close = event.key == platform::Key::Return || event.key == platform::Key::Escape;
+            turn = event.key == platform::Key::Space || event.key == platform::Key::Down ? 1
+                   : event.key == platform::Key::Up                                      ? -1
+                                                                                         : 0;
+        } else if (event.kind == platform::EventKind::Control) {
+            close = event.controlId == kCloseViewerButton;
+            turn = event.controlId == kNextPageButton       ? 1
+                   : event.controlId == kPreviousPageButton ? -1
+                                                            : 0;
+        }
+        if (close) {
+            break;
+        }
+        if (turn != 0 && page + turn >= 1 && page + turn <= count) {
+            page += turn;
+            shown = false;
+        }
+    }
+    ui.closeWindow(window);
+    return true;
+}
+
+// The terminal pager, or the text printed whole where there is none.
+void showInTerminal(const std::string& title, const std::string& text, int linesPerPage) {
+    platform::Platform& os = platform::current();
     if (!os.openViewer(title, linesPerPage)) {
         std::string plain;
         for (char c : text) {
@@ -93,6 +180,19 @@ void ShowDocumentation(const std::string& title, const std::string& text) {
         }
     }
     os.closeViewer();
+}
+
+}  // namespace
+
+void ShowDocumentation(const std::string& title, const std::string& text) {
+    platform::Platform& os = platform::current();
+    // The page size follows the main display as it is now.
+    const std::vector<platform::Monitor> monitors = os.enumerateMonitors();
+    const int linesPerPage = LinesPerPage(monitors.empty() ? 0 : monitors.front().height);
+    if (os.hasGraphicalDisplay() && showInWindow(title, text, std::max(linesPerPage, 1))) {
+        return;
+    }
+    showInTerminal(title, text, linesPerPage);
 }
 
 }  // namespace drape

@@ -22,8 +22,20 @@ std::vector<Page> SplitPages(const std::string& text, int linesPerPage);
 // Lines per page for a main display of `height` pixels.
 int LinesPerPage(int height);
 
-// Shows `text` page by page until the user closes the viewer; without a viewer the text is
+// Shows `text` page by page until the user closes the viewer: in a window of its own where a
+// graphical display is reachable, else in the terminal's pager; without either the text is
 // printed whole.
 void ShowDocumentation(const std::string& title, const std::string& text);
+
+// The viewer window's controls.
+enum ViewerControl : int {
+    kPageText = 300,
+    kPageCounter,
+    kPreviousPageButton,
+    kNextPageButton,
+    kCloseViewerButton,
+};
+inline constexpr const char* kViewerFace = "Courier New";
+inline constexpr int kViewerPoints = 9;
 
 }  // namespace drape

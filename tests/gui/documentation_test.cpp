@@ -113,5 +113,109 @@ TEST_F(ViewerTest, WithoutAViewerTheTextIsPrintedWhole) {
     EXPECT_TRUE(os.viewerPages.empty());
 }
 
+class ViewerWindowTest : public RunTest {
+  protected:
+    void SetUp() override {
+        RunTest::SetUp();
+        os.graphicalDisplay = true;
+    }
+    void keys(std::initializer_list<platform::Key> pressed) {
+        for (platform::Key key : pressed) {
+            os.events.push_back({platform::EventKind::Key, 0, 0, key});
+        }
+    }
+    void click(int control) { os.events.push_back({platform::EventKind::Control, control}); }
+    // The page counters shown, in order.
+    std::vector<std::string> counters() const {
+        std::vector<std::string> shown;
+        for (const auto& [id, text] : os.ui.textLog) {
+            if (id == kPageCounter) {
+                shown.push_back(text);
+            }
+        }
+        return shown;
+    }
+    const FakeControls::Window& viewer() const { return os.ui.windows.begin()->second; }
+};
+
+TEST_F(ViewerWindowTest, FullHdDisplayGivesAWindowOf46LinesAndTwelvePages) {
+    os.monitors = {{0, 0, 1920, 1080, 24}};
+    keys({platform::Key::Escape});
+    ShowDocumentation("the title", linesOfText(532));
+    ASSERT_EQ(os.ui.windows.size(), 1u);
+    EXPECT_EQ(viewer().spec.title, "the title");
+    EXPECT_EQ(viewer().spec.clientWidth, 616);
+    EXPECT_EQ(viewer().spec.clientHeight, 798);
+    EXPECT_TRUE(viewer().spec.reportKeys);
+    EXPECT_FALSE(viewer().open);
+    EXPECT_EQ(counters(), std::vector<std::string>{"1/12"});
+    ASSERT_FALSE(os.ui.textLog.empty());
+    EXPECT_EQ(os.ui.textLog.front(), std::make_pair(int{kPageText}, linesOfText(46)));
+    // The page and its counter in the fixed-pitch face; the buttons at the bottom.
+    const auto& controls = viewer().controls;
+    ASSERT_EQ(controls.size(), 5u);
+    EXPECT_EQ(controls[0].fontFace, "Courier New");
+    EXPECT_EQ(controls[0].fontPoints, 9);
+    EXPECT_EQ(controls[0].rect.height, 782 - 60);
+    EXPECT_EQ(controls[4].text, "Ok");
+    EXPECT_EQ(controls[4].rect.y, 770);
+    EXPECT_TRUE(os.viewerPages.empty());
+}
+
+TEST_F(ViewerWindowTest, KeysAndButtonsTurnPagesWithinTheirBounds) {
+    os.monitors = {{0, 0, 800, 100, 24}};  // 4 lines a page: 10 lines make 3 pages
+    keys({platform::Key::Up, platform::Key::Space, platform::Key::Down, platform::Key::Down,
+          platform::Key::Space});
+    click(kPreviousPageButton);
+    click(kNextPageButton);
+    click(kNextPageButton);
+    keys({platform::Key::Return});
+    ShowDocumentation("t", linesOfText(10));
+    EXPECT_EQ(counters(), (std::vector<std::string>{"1/3", "2/3", "3/3", "2/3", "3/3"}));
+    EXPECT_EQ(os.ui.textLog.back().second, "3/3");
+    EXPECT_TRUE(os.events.empty());
+    EXPECT_EQ(os.foreverWaitsRunDry, 0);
+}
+
+TEST_F(ViewerWindowTest, ButtonsAreDisabledAtTheEndsAndOkCloses) {
+    os.monitors = {{0, 0, 800, 100, 24}};
+    click(kNextPageButton);
+    click(kCloseViewerButton);
+    ShowDocumentation("t", linesOfText(5));
+    EXPECT_EQ(counters(), (std::vector<std::string>{"1/2", "2/2"}));
+    EXPECT_EQ(os.foreverWaitsRunDry, 0);
+    using State = std::pair<int, bool>;
+    EXPECT_EQ(os.ui.enabledLog, (std::vector<State>{{kPreviousPageButton, false},
+                                                    {kNextPageButton, true},
+                                                    {kPreviousPageButton, true},
+                                                    {kNextPageButton, false}}));
+    EXPECT_TRUE(os.ui.controls.empty());
+}
+
+TEST_F(ViewerWindowTest, OnlyItsOwnCloseRequestClosesIt) {
+    os.monitors = {{0, 0, 800, 100, 24}};
+    os.events.push_back({platform::EventKind::Close, 0, 0});  // the program window
+    os.events.push_back({platform::EventKind::Terminate});
+    keys({platform::Key::Space});
+    os.events.push_back({platform::EventKind::Close, 0, 1});
+    ShowDocumentation("t", linesOfText(9));
+    EXPECT_EQ(counters(), (std::vector<std::string>{"1/3", "2/3"}));
+    EXPECT_EQ(os.foreverWaitsRunDry, 0);
+}
+
+TEST_F(ViewerWindowTest, OneLineTextIsOnePageWithBothButtonsOff) {
+    os.monitors = {{0, 0, 1366, 768, 24}};
+    ShowDocumentation("t", "no line break here");
+    EXPECT_EQ(viewer().spec.clientHeight, 17 * 33 + 16);
+    EXPECT_EQ(counters(), std::vector<std::string>{"1/1"});
+}
+
+TEST_F(ViewerWindowTest, WithoutAWindowTheTerminalPagerShowsIt) {
+    os.ui.available = false;
+    os.viewerInputs = {platform::ViewerInput::Close};
+    ShowDocumentation("t", "a\r\nb");
+    EXPECT_EQ(os.viewerPages.size(), 1u);
+}
+
 }  // namespace
 }  // namespace drape::test

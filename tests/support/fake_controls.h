@@ -45,6 +45,8 @@ class FakeControls : public platform::Controls {
     std::function<void(platform::WindowId)> onCloseRequest;
     std::deque<std::string> chooserAnswers;  // "" (cancelled) when it runs dry
     std::vector<Chooser> choosers;
+    std::vector<std::pair<int, std::string>> textLog;  // every setControlText, in order
+    std::vector<std::pair<int, bool>> enabledLog;      // every setEnabled, in order
     std::string clipboard;
     int clipboardWrites = 0;
 
@@ -59,12 +61,18 @@ class FakeControls : public platform::Controls {
     void showWindow(platform::WindowId window, bool visible) override;
     void requestClose(platform::WindowId window) override;
     std::string controlText(int id) override { return at(id).text; }
-    void setControlText(int id, const std::string& text) override { at(id).text = text; }
+    void setControlText(int id, const std::string& text) override {
+        at(id).text = text;
+        textLog.emplace_back(id, text);
+    }
     bool ticked(int id) override { return at(id).ticked; }
     void setTicked(int id, bool ticked) override { at(id).ticked = ticked; }
     int listIndex(int id) override { return at(id).index; }
     void setListIndex(int id, int index) override;
-    void setEnabled(int id, bool enabled) override { at(id).enabled = enabled; }
+    void setEnabled(int id, bool enabled) override {
+        at(id).enabled = enabled;
+        enabledLog.emplace_back(id, enabled);
+    }
     void setVisible(int id, bool visible) override { at(id).visible = visible; }
     std::string chooseFile(const std::string& title, const std::string& filter) override;
     std::string chooseFolder(const std::string& title) override;
