@@ -49,10 +49,13 @@ int dispatchEvent(int event, Fl_Window* window) {
 }
 
 // FLTK draws "@..." as a symbol and, on buttons, "&x" as an underlined shortcut; doubling them
-// shows the text as it is.
+// shows the text as it is. Lines end in LF alone for FLTK, CR LF in the program's texts.
 std::string literalLabel(const std::string& text) {
     std::string out;
     for (const char c : text) {
+        if (c == '\r') {
+            continue;
+        }
         if (c == '@' || c == '&') {
             out += c;
         }
