@@ -139,6 +139,23 @@ TEST_F(SettingsWindowTest, WordsTheControlsCannotHoldAreLostAtTheFirstRebuild) {
     EXPECT_EQ(window.BuildCommandString(), "green frame");
 }
 
+TEST_F(SettingsWindowTest, ReverseTogglesAndTheTextsSwitchesFollowFromTheBigOnes) {
+    open("reverse big A reverse text B");
+    EXPECT_TRUE(ui.ticked(kBigReverseBox));
+    EXPECT_FALSE(ui.ticked(kTextReverseBox));
+    // The text's reverse differs from the big text's: a second "reverse" undoes the first.
+    EXPECT_EQ(window.BuildCommandString(), "reverse big \"A\" reverse text \"B\"");
+    window.ShowCommandInControls("reverse reverse big A text B");
+    EXPECT_FALSE(ui.ticked(kBigReverseBox));
+    EXPECT_EQ(window.BuildCommandString(), "big \"A\" text \"B\"");
+    // Without a big text the comparison still looks at its box.
+    window.ShowCommandInControls("transparent reverse text B");
+    ui.setTicked(kBigReverseBox, true);
+    ui.setTicked(kBigTransparentBox, true);
+    ui.setTicked(kTextTransparentBox, false);
+    EXPECT_EQ(window.BuildCommandString(), "solid text \"B\"");
+}
+
 TEST_F(SettingsWindowTest, NumberFieldsGoThroughTheNumberRule) {
     open("");
     ui.setControlText(kDistortField, "abc");
