@@ -3,15 +3,17 @@
 
 Each icon is drawn from a few shapes on a transparent square and written as a classic icon
 (32-bit BGRA bitmap with its AND mask), which every icon reader understands. The files are
-checked in under src/gui/icons/; run this again after changing a drawing:
+checked in under src/gui/icons/, and the program's large icon also as data/drape.png for the
+desktop's application menu; run this again after changing a drawing:
 
-    python3 tools/make-icons.py src/gui/icons
+    python3 tools/make-icons.py src/gui/icons data
 """
 
 import math
 import os
 import struct
 import sys
+import zlib
 
 TRANSPARENT = (0, 0, 0, 0)
 
@@ -199,6 +201,18 @@ def icon_file(canvases):
     return header + entries + images
 
 
+def png_file(c):
+    """An RGBA PNG of the canvas."""
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    rows = b"".join(b"\0" + bytes(v for px in row for v in px) for row in c.pixels)
+    header = struct.pack(">IIBBBBB", c.size, c.size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9))
+            + chunk(b"IEND", b""))
+
+
 ICONS = [
     ("apply", apply_icon, (16, 32)),
     ("indicator", indicator_icon, (16,)),
@@ -215,10 +229,14 @@ ICONS = [
 
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else "src/gui/icons"
+    data = sys.argv[2] if len(sys.argv) > 2 else "data"
     os.makedirs(folder, exist_ok=True)
+    os.makedirs(data, exist_ok=True)
     for name, draw, sizes in ICONS:
         with open(os.path.join(folder, name + ".ico"), "wb") as out:
             out.write(icon_file([draw(size) for size in sizes]))
+    with open(os.path.join(data, "drape.png"), "wb") as out:
+        out.write(png_file(program_icon(32)))
 
 
 if __name__ == "__main__":

@@ -20,6 +20,7 @@ class SettingsWindowTest : public RunTest {
     SettingsWindowModel window{ui};
 
     void open(const std::string& command, int presetSource = 0) {
+        os.graphicalDisplay = true;
         ApplyDefaults();
         settings().commandString = command;
         ASSERT_TRUE(window.OpenSettingsWindow(command, presetSource));
@@ -136,6 +137,23 @@ TEST_F(SettingsWindowTest, WordsTheControlsCannotHoldAreLostAtTheFirstRebuild) {
     window.ShowCommandInControls("red green frame");
     EXPECT_EQ(ui.listIndex(kBackgroundList), 13);
     EXPECT_EQ(window.BuildCommandString(), "green frame");
+}
+
+TEST_F(SettingsWindowTest, ReverseTogglesAndTheTextsSwitchesFollowFromTheBigOnes) {
+    open("reverse big A reverse text B");
+    EXPECT_TRUE(ui.ticked(kBigReverseBox));
+    EXPECT_FALSE(ui.ticked(kTextReverseBox));
+    // The text's reverse differs from the big text's: a second "reverse" undoes the first.
+    EXPECT_EQ(window.BuildCommandString(), "reverse big \"A\" reverse text \"B\"");
+    window.ShowCommandInControls("reverse reverse big A text B");
+    EXPECT_FALSE(ui.ticked(kBigReverseBox));
+    EXPECT_EQ(window.BuildCommandString(), "big \"A\" text \"B\"");
+    // Without a big text the comparison still looks at its box.
+    window.ShowCommandInControls("transparent reverse text B");
+    ui.setTicked(kBigReverseBox, true);
+    ui.setTicked(kBigTransparentBox, true);
+    ui.setTicked(kTextTransparentBox, false);
+    EXPECT_EQ(window.BuildCommandString(), "solid text \"B\"");
 }
 
 TEST_F(SettingsWindowTest, NumberFieldsGoThroughTheNumberRule) {
@@ -290,15 +308,24 @@ TEST_F(SettingsWindowTest, ExitAsksForTheCloseTheCloseBoxWouldAsk) {
 
 TEST_F(SettingsWindowTest, DocumentationHidesTheWindowWhileItShows) {
     open("");
+    os.events.push_back({platform::EventKind::Key, 0, 0, platform::Key::Escape});
     act(kDocumentationButton);
     const platform::WindowId id = ui.windowTitled("Drape v1.81");
     ASSERT_EQ(ui.shows.size(), 2u);
     EXPECT_EQ(ui.shows[0], std::make_pair(id, false));
     EXPECT_EQ(ui.shows[1], std::make_pair(id, true));
-    EXPECT_EQ(os.viewerTitle, " Drape v1.81 - 02.04.2016 build 209 save 4605");
+    ASSERT_EQ(ui.windows.size(), 2u);
+    const FakeControls::Window& viewer = std::prev(ui.windows.end())->second;
+    EXPECT_EQ(viewer.spec.title, " Drape v1.81 - 02.04.2016 build 209 save 4605");
+    EXPECT_FALSE(viewer.open);
+    EXPECT_TRUE(os.events.empty());
+    // The settings window's controls are still there to be read.
+    EXPECT_EQ(ui.listIndex(kPresetList), 0);
 }
 
 TEST_F(SettingsWindowTest, NoWindowWithoutADisplay) {
+    EXPECT_FALSE(window.OpenSettingsWindow("red", 0));
+    os.graphicalDisplay = true;
     ui.available = false;
     EXPECT_FALSE(window.OpenSettingsWindow("red", 0));
 }

@@ -25,7 +25,7 @@ platform::WindowId FakeControls::windowTitled(const std::string& title) const {
 
 platform::WindowId FakeControls::openWindow(const platform::WindowSpec& window,
                                             const std::vector<platform::ControlSpec>& specs) {
-    if (!available) {
+    if (!available || (display != nullptr && !*display)) {
         return 0;
     }
     const platform::WindowId id = nextWindow_++;

@@ -35,7 +35,8 @@ class FakeControls : public platform::Controls {
         std::string filter;
     };
 
-    bool available = true;  // false: no display, windows cannot be opened
+    bool available = true;          // false: windows cannot be opened
+    const bool* display = nullptr;  // when set, windows open only while it is true
     std::map<platform::WindowId, Window> windows;
     std::map<int, Control> controls;
     // Every showWindow call, in order: (window, visible).

@@ -60,6 +60,8 @@ std::vector<uint8_t> utf16Bytes(const std::string& text) {
 }
 
 FakePlatform::FakePlatform() : Platform(*this, *this, *this, *this, *this, ui) {
+    // Windows open only where a graphical display is reachable, as on a real desktop.
+    ui.display = &graphicalDisplay;
     // The close box and the exit button ask alike: the request arrives as an event.
     ui.onCloseRequest = [this](platform::WindowId window) {
         events.push_back({platform::EventKind::Close, 0, window});
@@ -261,6 +263,14 @@ void FakePlatform::broadcastTerminate() {
 }
 
 platform::Event FakePlatform::waitEvent(uint32_t timeoutMs) {
+    if (!userActions.empty()) {
+        UserAction action = std::move(userActions.front());
+        userActions.pop_front();
+        if (action.change) {
+            action.change(ui);
+        }
+        return action.event;
+    }
     if (!events.empty()) {
         const platform::Event event = events.front();
         events.pop_front();

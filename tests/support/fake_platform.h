@@ -72,7 +72,14 @@ class FakePlatform : public platform::System,
     std::vector<std::string> programWindowCalls;
     std::deque<platform::Event> events;  // delivered before time-outs
     FakeControls ui;                     // windows with controls
-    int foreverWaitsRunDry = 0;          // waits without time-out that found no event
+    // What a user does in the windows: each change of the controls is made as its event is
+    // delivered, before the scripted `events`.
+    struct UserAction {
+        std::function<void(FakeControls&)> change;
+        platform::Event event;
+    };
+    std::deque<UserAction> userActions;
+    int foreverWaitsRunDry = 0;  // waits without time-out that found no event
     // When the queue is empty: after this many time-outs a close request comes (-1: never).
     int timeoutsBeforeClose = -1;
     bool closeDelivered = false;
