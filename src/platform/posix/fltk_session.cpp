@@ -48,15 +48,16 @@ int dispatchEvent(int event, Fl_Window* window) {
     return Fl::handle_(event, window);
 }
 
-// FLTK draws "@..." as a symbol and, on buttons, "&x" as an underlined shortcut; doubling them
-// shows the text as it is. Lines end in LF alone for FLTK, CR LF in the program's texts.
-std::string literalLabel(const std::string& text) {
+// FLTK draws "@..." as a symbol and, on buttons and menu entries, "&x" as an underlined
+// shortcut; doubling them shows the text as it is. Lines end in LF alone for FLTK, CR LF in the
+// program's texts.
+std::string literalLabel(const std::string& text, bool shortcuts) {
     std::string out;
     for (const char c : text) {
         if (c == '\r') {
             continue;
         }
-        if (c == '@' || c == '&') {
+        if (c == '@' || (c == '&' && shortcuts)) {
             out += c;
         }
         out += c;
@@ -90,6 +91,11 @@ void offerOnlyCloseBox(Fl_Window& window) {
 
 void markReadable(int, void* flag) {
     *static_cast<bool*>(flag) = true;
+}
+
+bool drawsShortcuts(ControlKind kind) {
+    return kind == ControlKind::CheckBox || kind == ControlKind::PushButton ||
+           kind == ControlKind::IconButton;
 }
 
 bool takesFocus(const ControlSpec& spec) {
@@ -157,7 +163,7 @@ void FltkSession::applyFont(Fl_Widget& widget, const ControlSpec& spec) {
 Fl_Widget* FltkSession::makeWidget(Control& control) {
     const ControlSpec& spec = control.spec;
     const ControlRect& r = spec.rect;
-    control.label = literalLabel(spec.text);
+    control.label = literalLabel(spec.text, drawsShortcuts(spec.kind));
     Fl_Widget* widget = nullptr;
     switch (spec.kind) {
         case ControlKind::Label:
@@ -174,7 +180,7 @@ Fl_Widget* FltkSession::makeWidget(Control& control) {
         case ControlKind::DropDownList: {
             auto* list = new Fl_Choice(r.x, r.y, r.width, r.height);
             for (const std::string& item : spec.items) {
-                control.itemLabels.push_back(literalLabel(item));
+                control.itemLabels.push_back(literalLabel(item, true));
             }
             // Items by hand: Fl_Menu_::add would read '/' as a submenu and '_' as a divider.
             auto items = std::make_unique<Fl_Menu_Item[]>(control.itemLabels.size() + 1);
@@ -374,7 +380,7 @@ void FltkSession::setControlText(int id, const std::string& text) {
             return;  // their text is not shown
         default:
             control->spec.text = text;
-            control->label = literalLabel(text);
+            control->label = literalLabel(text, drawsShortcuts(control->spec.kind));
             control->widget->label(control->label.c_str());
             break;
     }
