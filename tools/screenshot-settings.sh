@@ -6,7 +6,7 @@
 #   tools/screenshot-settings.sh [OUTPUT.png]
 #
 # BUILD_DIR picks the build (default build/release); DRAPE_ARGS the program's arguments
-# (default "gui") and WINDOW_TITLE the title waited for (default "^Drape v1.81$"), so that the
+# (default none: a plain start, which opens the window on the Default preset) and WINDOW_TITLE the title waited for (default "^Drape v1.81$"), so that the
 # same script photographs other windows, e.g. DRAPE_ARGS=help WINDOW_TITLE='v1.81 - '.
 # Needs Xvfb, xdotool and ImageMagick's import (tools/install-deps.sh).
 set -euo pipefail
@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 
 build=${BUILD_DIR:-build/release}
 output=${1:-docs/settings-window.png}
-read -r -a words <<<"${DRAPE_ARGS:-gui}"
+read -r -a words <<<"${DRAPE_ARGS-}"
 title=${WINDOW_TITLE:-^Drape v1.81\$}
 
 work=$(mktemp -d)

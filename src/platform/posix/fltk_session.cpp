@@ -32,6 +32,7 @@ namespace {
 
 // Windows' dialog font is 8 points: 11 pixels at 96 dots per inch.
 constexpr int kDialogTextPixels = 11;
+constexpr const char* kDialogFace = "Liberation Sans";
 constexpr double kForever = 1e20;
 
 // The sessions alive in this process; FLTK's event dispatch is one process-wide hook.
@@ -134,30 +135,35 @@ FltkSession::~FltkSession() {
     }
 }
 
-void FltkSession::applyFont(Fl_Widget& widget, const ControlSpec& spec) {
-    widget.labelsize(kDialogTextPixels);
-    if (spec.fontFace.empty() && spec.fontPoints <= 0) {
-        return;
-    }
-    if (spec.fontPoints > 0) {
-        widget.labelsize(std::max(1, pointsToPixels(spec.fontPoints, dpi_)));
-    }
-    if (spec.fontFace.empty()) {
-        return;
-    }
-    // The viewer's fixed-pitch face has a metric twin in fonts-liberation.
-    const std::string face =
-        sameFace(spec.fontFace, "Courier New") ? "Liberation Mono" : spec.fontFace;
+Fl_Font FltkSession::faceNumber(const std::string& face) {
     auto known = fonts_.find(face);
     if (known == fonts_.end()) {
-        // FLTK keeps the name's pointer; the map's key lives as long as the session. The
-        // leading space asks Xft for the face's regular style.
+        // FLTK keeps the name's pointer; the deque's strings live as long as the session.
+        // The leading space asks Xft for the face's regular style.
         const int number = nextFont_++;
         known = fonts_.emplace(face, number).first;
         fontNames_.push_back(" " + face);
         Fl::set_font(static_cast<Fl_Font>(number), fontNames_.back().c_str());
     }
-    widget.labelfont(static_cast<Fl_Font>(known->second));
+    return static_cast<Fl_Font>(known->second);
+}
+
+void FltkSession::applyFont(Fl_Widget& widget, const ControlSpec& spec) {
+    widget.labelsize(spec.fontPoints > 0 ? std::max(1, pointsToPixels(spec.fontPoints, dpi_))
+                                         : kDialogTextPixels);
+    // The viewer's fixed-pitch face and the dialog face have metric twins in
+    // fonts-liberation; FLTK's own sans face is wider than a Windows dialog's and clips the
+    // labels the window was laid out for.
+    const std::string face = spec.fontFace.empty()                    ? kDialogFace
+                             : sameFace(spec.fontFace, "Courier New") ? "Liberation Mono"
+                                                                      : spec.fontFace;
+    const Fl_Font font = faceNumber(face);
+    widget.labelfont(font);
+    if (auto* input = dynamic_cast<Fl_Input_*>(&widget)) {
+        input->textfont(font);
+    } else if (auto* menu = dynamic_cast<Fl_Menu_*>(&widget)) {
+        menu->textfont(font);
+    }
 }
 
 Fl_Widget* FltkSession::makeWidget(Control& control) {
@@ -188,6 +194,7 @@ Fl_Widget* FltkSession::makeWidget(Control& control) {
                 items[i] = Fl_Menu_Item{};
                 items[i].text = control.itemLabels[i].c_str();
                 items[i].labelsize_ = kDialogTextPixels;
+                items[i].labelfont_ = faceNumber(kDialogFace);
             }
             items[control.itemLabels.size()] = Fl_Menu_Item{};
             list->copy(items.get());  // FLTK copies the items, not the texts

@@ -76,6 +76,8 @@ class FltkSession {
 
     Fl_Widget* makeWidget(Control& control);
     void applyFont(Fl_Widget& widget, const ControlSpec& spec);
+    // The FLTK font number of a face, registered at its first use.
+    Fl_Font faceNumber(const std::string& face);
     Control* find(int id);
     WindowId windowIdOf(const Fl_Widget* window) const;  // 0: not one of ours
     void push(const Event& event) { events_.push_back(event); }
