@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     imagemagick python3-pil libjpeg-turbo-progs
     libfltk1.3-dev xvfb x11-xserver-utils x11-utils xdotool xclip
+    g++-mingw-w64-x86-64
 )
 
 missing=()
