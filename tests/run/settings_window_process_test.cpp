@@ -31,6 +31,7 @@ struct Point {
     int x;
     int y;
 };
+constexpr Point kAuto{424, 31};
 constexpr Point kApply{480, 28};
 constexpr Point kFileField{374, 74};
 constexpr Point kBackgroundDots{128, 103};
@@ -135,6 +136,20 @@ class SettingsWindowProcessTest : public WindowProcessTest {
     }
 
     std::string output() { return fileText(root_ / "output.txt"); }
+
+    // Solid green and red pictures the size of the screen, and the window showing the green.
+    Window openWithGreenPicture() {
+        std::ofstream(root_ / "green.bmp", std::ios::binary) << solidBmp(1024, 768, kGreen);
+        std::ofstream(root_ / "red.bmp", std::ios::binary) << solidBmp(1024, 768, kRed);
+        return openSettings({"gui", "load", (root_ / "green.bmp").string()});
+    }
+    // Turns the file field's ".../green.bmp" into ".../red.bmp".
+    void replaceGreenByRed(Window window) {
+        click(window, kFileField);
+        xdotool("key End");
+        xdotool("key --delay 10 --repeat 9 BackSpace");
+        xdotool("type --delay 10 red.bmp");
+    }
 };
 
 TEST_F(SettingsWindowProcessTest, GuiOpensTheWindowWithItsClientSizeAndExitButtonEndsIt) {
@@ -190,9 +205,7 @@ TEST_F(SettingsWindowProcessTest, TypingNormalTextRebuildsTheCommandAndErasingIt
 }
 
 TEST_F(SettingsWindowProcessTest, ApplyPaintsTheEditedCommandAndKeepsTheBitmapWhenTicked) {
-    std::ofstream(root_ / "green.bmp", std::ios::binary) << solidBmp(1024, 768, kGreen);
-    std::ofstream(root_ / "red.bmp", std::ios::binary) << solidBmp(1024, 768, kRed);
-    const Window window = openSettings({"gui", "load", (root_ / "green.bmp").string()});
+    const Window window = openWithGreenPicture();
     ASSERT_NE(window, 0u);
     const Point beside = rootPointBeside(window);
     // The first idle check puts the shown command's wallpaper up, as it would replace a
@@ -201,10 +214,7 @@ TEST_F(SettingsWindowProcessTest, ApplyPaintsTheEditedCommandAndKeepsTheBitmapWh
         << "root pixel is " << ::testing::PrintToString(rootColour(beside));
     EXPECT_FALSE(fs::exists(root_ / "drape.bmp"));
 
-    click(window, kFileField);
-    xdotool("key End");
-    xdotool("key --delay 10 --repeat 9 BackSpace");
-    xdotool("type --delay 10 red.bmp");
+    replaceGreenByRed(window);
     click(window, kKeep);
     const std::string edited = "drape load \"" + (root_ / "red.bmp").string() + "\" keep";
     ASSERT_EQ(copiedCommand(window, edited), edited);
@@ -217,6 +227,22 @@ TEST_F(SettingsWindowProcessTest, ApplyPaintsTheEditedCommandAndKeepsTheBitmapWh
         << "root pixel stays " << ::testing::PrintToString(rootColour(beside));
     EXPECT_TRUE(becomes([&] { return fs::exists(root_ / "drape.bmp"); }));
     EXPECT_FALSE(ended());
+}
+
+TEST_F(SettingsWindowProcessTest, TickingAutoAppliesTheEditedCommandWithoutApply) {
+    const Window window = openWithGreenPicture();
+    ASSERT_NE(window, 0u);
+    const Point beside = rootPointBeside(window);
+    ASSERT_TRUE(becomes([&] { return rootColour(beside) == kGreen; }));
+    replaceGreenByRed(window);
+    const std::string edited = "drape load \"" + (root_ / "red.bmp").string() + "\"";
+    ASSERT_EQ(copiedCommand(window, edited), edited);
+    std::this_thread::sleep_for(300ms);
+    ASSERT_EQ(rootColour(beside), kGreen);
+    click(window, kAuto);
+    EXPECT_TRUE(becomes([&] { return rootColour(beside) == kRed; }))
+        << "root pixel stays " << ::testing::PrintToString(rootColour(beside));
+    EXPECT_FALSE(fs::exists(root_ / "drape.bmp"));
 }
 
 TEST_F(SettingsWindowProcessTest, AutorunButtonsWriteAndRemoveTheEntryAndTheIndicatorFollows) {
@@ -277,6 +303,7 @@ TEST_F(SettingsWindowProcessTest, ShortcutButtonWritesTheLauncherOnTheDesktopFol
 TEST_F(SettingsWindowProcessTest, ShortcutFollowsTheUserDirsDesktopAndNamesTheTextShown) {
     fs::create_directories(configHome());
     fs::create_directories(root_ / "home" / "Schreibtisch");
+    fs::create_directories(root_ / "home" / "Desktop");
     std::ofstream(configHome() / "user-dirs.dirs") << "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n";
     const Window window = openSettings({"gui", "blue", "text", "Hello"});
     ASSERT_NE(window, 0u);
@@ -285,7 +312,7 @@ TEST_F(SettingsWindowProcessTest, ShortcutFollowsTheUserDirsDesktopAndNamesTheTe
     EXPECT_TRUE(becomes([&] { return fs::exists(launcher); }))
         << "no launcher written; the folder holds "
         << shell("ls '" + (root_ / "home" / "Schreibtisch").string() + "'");
-    EXPECT_FALSE(fs::exists(root_ / "home" / "Desktop"));
+    EXPECT_TRUE(fs::is_empty(root_ / "home" / "Desktop")) << "user-dirs.dirs was passed over";
 }
 
 TEST_F(SettingsWindowProcessTest, DocumentationButtonSwapsInTheViewerAndEscapeSwapsBack) {
