@@ -114,7 +114,7 @@ bool takesFocus(const ControlSpec& spec) {
 
 }  // namespace
 
-FltkSession::FltkSession(int dpi) : dpi_(dpi), nextFont_(FL_FREE_FONT) {
+FltkSession::FltkSession(int dpi) : dpi_(dpi) {
     fl_open_display();
     Fl::visual(FL_RGB);
     Fl::scheme("gtk+");
@@ -136,14 +136,18 @@ FltkSession::~FltkSession() {
 }
 
 Fl_Font FltkSession::faceNumber(const std::string& face) {
-    auto known = fonts_.find(face);
-    if (known == fonts_.end()) {
-        // FLTK keeps the name's pointer; the deque's strings live as long as the session.
+    // FLTK's font table is the process's and keeps the name's pointer, so the faces it was
+    // given outlive every session: a later session that named the same slot again would make
+    // FLTK compare against a freed name.
+    static std::map<std::string, int> numbers;
+    static std::deque<std::string> names;
+    auto known = numbers.find(face);
+    if (known == numbers.end()) {
         // The leading space asks Xft for the face's regular style.
-        const int number = nextFont_++;
-        known = fonts_.emplace(face, number).first;
-        fontNames_.push_back(" " + face);
-        Fl::set_font(static_cast<Fl_Font>(number), fontNames_.back().c_str());
+        const int number = FL_FREE_FONT + static_cast<int>(numbers.size());
+        known = numbers.emplace(face, number).first;
+        names.push_back(" " + face);
+        Fl::set_font(static_cast<Fl_Font>(number), names.back().c_str());
     }
     return static_cast<Fl_Font>(known->second);
 }

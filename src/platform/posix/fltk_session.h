@@ -89,9 +89,6 @@ class FltkSession {
     std::map<WindowId, Window> windows_;
     std::map<int, Control*> byId_;  // the controls that have an id, of every window
     std::deque<Event> events_;
-    std::map<std::string, int> fonts_;   // face → FLTK font number
-    std::deque<std::string> fontNames_;  // FLTK keeps pointers to the names
-    int nextFont_;
     bool clipboardHeld_ = false;
 };
 
