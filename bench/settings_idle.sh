@@ -18,60 +18,10 @@ read -r -a words <<<"${DRAPE_ARGS:-gui}"
 title=${WINDOW_TITLE:-^Drape v1.81\$}
 cmake --build "$build" -j2 --target drape >/dev/null
 
-work=$(mktemp -d)
-mkdir -p "$work/runtime"
-chmod 700 "$work/runtime"
-xvfb= pid=
-cleanup() {
-    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-exec {ready}<> <(:)
-Xvfb -displayfd "$ready" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-read -r -t 15 -u "$ready" number
-export DISPLAY=":$number"
-
-# exec, so that $! is the program itself and not a shell waiting for it.
-(exec env -i PATH="$PATH" HOME="$work" TMPDIR="$work" XDG_CONFIG_HOME="$work/config" \
-    XDG_RUNTIME_DIR="$work/runtime" DRAPE_MONITORS="1024x768@0,0" DISPLAY="$DISPLAY" \
-    "$build/src/drape" "${words[@]}" 2>"$work/stderr") &
-pid=$!
-
-found=
-for _ in $(seq 100); do
-    found=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -1) || true
-    [ -n "$found" ] && break
-    sleep 0.1
-done
-if [ -z "$found" ]; then
-    echo "no window titled '$title' appeared:" >&2
-    cat "$work/stderr" >&2
-    exit 1
-fi
+source tools/lib/drape-run.sh
+drape_work
+drape_start_xvfb
+drape_start_window "$build" "$title" "${words[@]}"
 sleep "$settle"
-
-cpu_ticks() { sed 's/.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }'; }
-wakeups() { awk '/^voluntary_ctxt_switches/ { print $2 }' "/proc/$pid/status"; }
-now() { date +%s.%N; }
-
-ticks0=$(cpu_ticks) wake0=$(wakeups) start=$(now)
-sleep "$window"
-ticks1=$(cpu_ticks) wake1=$(wakeups) end=$(now)
-
-hz=$(getconf CLK_TCK)
-percent=$(awk -v t=$((ticks1 - ticks0)) -v hz="$hz" -v s="$start" -v e="$end" \
-    'BEGIN { printf "%.2f", 100 * t / hz / (e - s) }')
-printf 'open window at rest, %s s: %d clock ticks of %d Hz, %s %% of one core, %d wake-ups\n' \
-    "$window" $((ticks1 - ticks0)) "$hz" "$percent" $((wake1 - wake0))
-
-if awk -v p="$percent" 'BEGIN { exit !(p < 1) }'; then
-    echo "target < 1 %: met"
-else
-    echo "target < 1 %: missed"
-    exit 1
-fi
+drape_cpu_share "$window" "open window at rest"
+drape_below_one_percent

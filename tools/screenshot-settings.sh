@@ -17,42 +17,11 @@ output=${1:-docs/settings-window.png}
 read -r -a words <<<"${DRAPE_ARGS-}"
 title=${WINDOW_TITLE:-^Drape v1.81\$}
 
-work=$(mktemp -d)
-mkdir -p "$work/runtime"
-chmod 700 "$work/runtime"
-xvfb= drape=
-cleanup() {
-    [ -n "$drape" ] && kill "$drape" 2>/dev/null || true
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# The server writes its display number once it accepts connections.
-exec {ready}<> <(:)
-Xvfb -displayfd "$ready" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-read -r -t 15 -u "$ready" number
-export DISPLAY=":$number"
-
-(exec env -i PATH="$PATH" HOME="$work" TMPDIR="$work" XDG_CONFIG_HOME="$work/config" \
-    XDG_RUNTIME_DIR="$work/runtime" DRAPE_MONITORS="1024x768@0,0" DISPLAY="$DISPLAY" \
-    "$build/src/drape" "${words[@]}" 2>"$work/stderr") &
-drape=$!
-
-window=
-for _ in $(seq 100); do
-    window=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -1) || true
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-if [ -z "$window" ]; then
-    echo "screenshot-settings: no window titled '$title' appeared" >&2
-    cat "$work/stderr" >&2
-    exit 1
-fi
+source tools/lib/drape-run.sh
+drape_work
+drape_start_xvfb
+drape_start_window "$build" "$title" "${words[@]}"
 # Let the first paint finish.
 sleep 0.5
-import -window "$window" "$output"
+import -window "$found" "$output"
 echo "screenshot-settings: wrote $output ($(identify -format '%wx%h' "$output"))"
