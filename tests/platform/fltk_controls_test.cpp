@@ -40,23 +40,6 @@ XvfbServer* sharedServer() {
     return started ? &server : nullptr;
 }
 
-// A shell command's standard output (its error goes to the test's log).
-std::string runTool(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            out.append(buffer, got);
-        }
-        pclose(pipe);
-    }
-    while (!out.empty() && out.back() == '\n') {
-        out.pop_back();
-    }
-    return out;
-}
-
 // A command that runs while the test keeps the program's wait going (an xclip that asks us for
 // the clipboard, an xdotool that answers a modal box). Standard output goes to `outputPath`.
 class Background {
@@ -154,7 +137,7 @@ class FltkTest : public PosixTest {
         const auto deadline = std::chrono::steady_clock::now() + kPatience;
         while (std::chrono::steady_clock::now() < deadline) {
             const std::string found =
-                runTool("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
+                commandOutput("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
             if (!found.empty()) {
                 return std::stoul(found.substr(0, found.find('\n')));
             }
@@ -167,13 +150,13 @@ class FltkTest : public PosixTest {
     Window focusWindow(const std::string& title) {
         const Window window = findWindow(title);
         if (window != 0) {
-            runTool("xdotool windowfocus " + std::to_string(window));
+            commandOutput("xdotool windowfocus " + std::to_string(window));
             drain(100ms);
         }
         return window;
     }
 
-    void xdotool(const std::string& arguments) { runTool("xdotool " + arguments); }
+    void xdotool(const std::string& arguments) { commandOutput("xdotool " + arguments); }
 
     // Runs the wait until `enough` says the events so far suffice or the patience runs out.
     std::vector<Event> collect(const std::function<bool(const std::vector<Event>&)>& enough) {
@@ -417,7 +400,7 @@ TEST_F(FltkTest, EscapeCloseBoxAndRequestCloseAskToClose) {
     controls().closeWindow(id);
     window_ = 0;
     EXPECT_TRUE(drain(200ms).empty());
-    EXPECT_EQ(runTool("xdotool search --onlyvisible --name '^Closing$'"), "");
+    EXPECT_EQ(commandOutput("xdotool search --onlyvisible --name '^Closing$'"), "");
     EXPECT_EQ(controls().controlText(kField), "");
 }
 
@@ -536,7 +519,7 @@ TEST_F(FltkTest, MessageBoxIsClosedByReturn) {
         std::this_thread::sleep_for(10ms);
     }
     EXPECT_EQ(readText(out), "answered\n");
-    EXPECT_EQ(runTool("xdotool search --onlyvisible --name '^Drape Box$'"), "");
+    EXPECT_EQ(commandOutput("xdotool search --onlyvisible --name '^Drape Box$'"), "");
 }
 
 TEST_F(FltkTest, FileChooserAnswersTheTypedPathOrNothingWhenCancelled) {

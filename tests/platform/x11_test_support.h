@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -23,6 +24,24 @@
 #include <vector>
 
 namespace drape::platform::posix::testing {
+
+// What a shell command prints on its standard output, trailing newlines removed (its errors go
+// to the test's log).
+inline std::string commandOutput(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            out.append(buffer, got);
+        }
+        pclose(pipe);
+    }
+    while (!out.empty() && out.back() == '\n') {
+        out.pop_back();
+    }
+    return out;
+}
 
 struct Colour {
     int r = 0;

@@ -132,20 +132,7 @@ class WindowProcessTest : public ::testing::Test {
 
     // What a shell command with this display prints, trailing newlines removed.
     std::string shell(const std::string& command) {
-        const std::string line = "DISPLAY=" + server_.name() + " " + command;
-        std::string out;
-        if (FILE* pipe = popen(line.c_str(), "r")) {
-            char buffer[256];
-            size_t got = 0;
-            while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-                out.append(buffer, got);
-            }
-            pclose(pipe);
-        }
-        while (!out.empty() && out.back() == '\n') {
-            out.pop_back();
-        }
-        return out;
+        return platform::posix::testing::commandOutput("DISPLAY=" + server_.name() + " " + command);
     }
     std::string xdotool(const std::string& arguments) { return shell("xdotool " + arguments); }
 
