@@ -165,6 +165,20 @@ TEST_F(SettingsWindowProcessTest, GuiOpensTheWindowWithItsClientSizeAndExitButto
     EXPECT_EQ(exitStatus(), std::optional<int>(0));
 }
 
+// Text drawn on the desktop and text drawn in the window both use fontconfig; shutting it down
+// under the toolkit's feet at exit once aborted the program instead of ending it with 0.
+TEST_F(SettingsWindowProcessTest, ExitAfterPaintingTextEndsWithStatusZero) {
+    const Window window = openSettings({"gui", "red", "big", "A", "text", "B"});
+    ASSERT_NE(window, 0u) << "no settings window appeared";
+    // The first check paints the window's command, text included.
+    ASSERT_TRUE(becomes([&] {
+        return rootColour({2, 2}) == kRed;
+    })) << "root pixel is "
+        << ::testing::PrintToString(rootColour({2, 2}));
+    click(window, {481, 379});
+    EXPECT_EQ(exitStatus(), std::optional<int>(0));
+}
+
 TEST_F(SettingsWindowProcessTest, NoCommandFileAndNoAutorunEntryOpensTheWindow) {
     const Window window = openSettings({});
     ASSERT_NE(window, 0u);

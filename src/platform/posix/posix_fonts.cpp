@@ -64,8 +64,8 @@ class FontSystem {
         if (library_ != nullptr) {
             FT_Done_FreeType(library_);
         }
-        // Without this, leak checkers count fontconfig's parsed configuration as lost.
-        FcFini();
+        // fontconfig is left running: the window toolkit's text drawing shares it and may
+        // still hold its caches when this runs at exit, and FcFini then aborts the process.
     }
     FontSystem(const FontSystem&) = delete;
     FontSystem& operator=(const FontSystem&) = delete;
