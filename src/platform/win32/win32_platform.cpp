@@ -3,7 +3,7 @@
 //     code page loses characters); argv itself only when the split fails
 // [X] pathSeparator: '\'
 // [ ] System: facts, folders, files, clock and output are not implemented yet (unavailable)
-// [ ] Registry: not implemented yet (unavailable)
+// [X] Registry: the real registry (win32_registry.cpp)
 // [ ] Desktop: monitors, wallpaper, desktop folder and shortcuts not implemented yet
 // [ ] Drawing: halftone stretch, DPI and fonts not implemented yet (unavailable)
 // [ ] Windowing: message boxes, program window, broadcast, events and viewer not implemented yet
@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "platform/unavailable.h"
 #include "platform/unicode.h"
+#include "platform/win32/win32_concerns.h"
 
 namespace drape::platform {
 
@@ -30,7 +31,7 @@ class Win32System final : public UnavailableSystem {
 
 struct Win32Concerns {
     Win32System systemPart;
-    UnavailableRegistry registryPart;
+    Win32Registry registryPart;
     UnavailableDesktop desktopPart;
     UnavailableDrawing drawingPart;
     UnavailableWindowing windowingPart;
