@@ -1,9 +1,8 @@
 // [X] createNative() for Windows, assembled from the concerns below
 // [X] programArguments: GetCommandLineW split by CommandLineToArgvW, as UTF-8 (argv's ANSI
 //     code page loses characters); argv itself only when the split fails
-// [X] pathSeparator: '\'
-// [ ] System: facts, folders, files, clock and output are not implemented yet (unavailable)
-// [ ] Registry: not implemented yet (unavailable)
+// [X] System: facts, folders, files, clock and output (win32_system.cpp)
+// [X] Registry: the real registry (win32_registry.cpp)
 // [ ] Desktop: monitors, wallpaper, desktop folder and shortcuts not implemented yet
 // [ ] Drawing: halftone stretch, DPI and fonts not implemented yet (unavailable)
 // [ ] Windowing: message boxes, program window, broadcast, events and viewer not implemented yet
@@ -17,20 +16,16 @@
 #include "platform/platform.h"
 #include "platform/unavailable.h"
 #include "platform/unicode.h"
+#include "platform/win32/win32_concerns.h"
 
 namespace drape::platform {
 
 namespace win32 {
 namespace {
 
-class Win32System final : public UnavailableSystem {
-  public:
-    char pathSeparator() const override { return '\\'; }
-};
-
 struct Win32Concerns {
     Win32System systemPart;
-    UnavailableRegistry registryPart;
+    Win32Registry registryPart;
     UnavailableDesktop desktopPart;
     UnavailableDrawing drawingPart;
     UnavailableWindowing windowingPart;
