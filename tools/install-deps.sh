@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     imagemagick python3-pil libjpeg-turbo-progs
     libfltk1.3-dev xvfb x11-xserver-utils x11-utils xdotool xclip
-    g++-mingw-w64-x86-64
+    g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm dpkg-dev googletest wine64 wine
 )
 
 missing=()
@@ -23,3 +23,6 @@ if ((${#missing[@]})); then
     apt-get update
     apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+# The Windows build compiles libjpeg-turbo and libpng from Debian's source packages.
+"$(dirname "$0")/add-debian-sources.sh"

@@ -12,9 +12,10 @@ cmake --preset ci-release
 cmake --build --preset ci-release -j "$jobs"
 ctest --preset ci-release -j "$jobs"
 
-# The Windows cross build, as far as it goes without the libraries built for Windows.
-cmake --preset windows
-cmake --build --preset windows -j "$jobs" --target drape_platform_api drape_platform_native
+# The Windows cross build and its suite under Wine.
+cmake --preset ci-windows
+cmake --build --preset ci-windows -j "$jobs"
+ctest --preset ci-windows
 
 cmake --preset ci-asan
 cmake --build --preset ci-asan -j "$jobs"

@@ -162,7 +162,7 @@ class OddCommandsTest : public RunTest {
             const std::optional<BmpImage> image = parseBmp24(call.contents);
             ASSERT_TRUE(image) << call.path << " is not a whole bitmap (" << call.contents.size()
                                << " bytes)";
-            const auto photo = photos_.find(std::filesystem::path(call.path).filename());
+            const auto photo = photos_.find(call.path.substr(call.path.find_last_of("/\\") + 1));
             if (photo != photos_.end() && image->width == photo->second.first &&
                 image->height == photo->second.second) {
                 continue;  // "set" with the photo, unless "save" made it the output file

@@ -22,28 +22,35 @@ std::string lower(std::string text) {
     return text;
 }
 
+// Paths cross the interface as UTF-8; std::filesystem reads a plain string in the ANSI code
+// page on Windows, so the fake names its files through UTF-16, where bytes that are not UTF-8
+// become U+FFFD alike on every OS instead of an exception.
+fs::path utf8Path(const std::string& path) {
+    return fs::path(platform::utf8ToUtf16(path));
+}
+
+std::string utf8Name(const fs::path& path) {
+    const std::u8string name = path.u8string();
+    return std::string(name.begin(), name.end());
+}
+
 class FakeFile : public platform::OutputFile {
   public:
-    explicit FakeFile(std::FILE* file) : file_(file) {}
-    ~FakeFile() override {
-        if (file_ != nullptr) {
-            std::fclose(file_);
-        }
-    }
+    explicit FakeFile(std::ofstream file) : file_(std::move(file)) {}
     bool write(const void* data, size_t size) override {
-        return file_ != nullptr && std::fwrite(data, 1, size, file_) == size;
+        file_.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+        return static_cast<bool>(file_);
     }
     bool close() override {
-        if (file_ == nullptr) {
+        if (!file_.is_open()) {
             return false;
         }
-        const bool ok = std::fclose(file_) == 0;
-        file_ = nullptr;
-        return ok;
+        file_.close();
+        return static_cast<bool>(file_);
     }
 
   private:
-    std::FILE* file_;
+    std::ofstream file_;
 };
 
 }  // namespace
@@ -73,7 +80,7 @@ FakePlatform::FakePlatform() : Platform(*this, *this, *this, *this, *this, ui) {
     fs::create_directories(base / "current");
     fs::create_directories(base / "temp");
     fs::create_directories(base / "desktop");
-    root = base.string() + "/";
+    root = utf8Name(base) + "/";
     programDir = root + "program/";
     currentDir = root + "current/";
     tempDir = root + "temp/";
@@ -82,7 +89,7 @@ FakePlatform::FakePlatform() : Platform(*this, *this, *this, *this, *this, ui) {
 
 FakePlatform::~FakePlatform() {
     std::error_code ignored;
-    fs::remove_all(root, ignored);
+    fs::remove_all(utf8Path(root), ignored);
 }
 
 uint32_t FakePlatform::address(int a, int b, int c, int d) {
@@ -120,7 +127,8 @@ bool FakePlatform::hasValue(const std::string& key, const std::string& name) con
     return k != registry.end() && k->second.contains(lower(name));
 }
 
-int64_t FakePlatform::fileSize(const std::string& path) {
+int64_t FakePlatform::fileSize(const std::string& name) {
+    const fs::path path = utf8Path(name);
     std::error_code error;
     if (!fs::is_regular_file(path, error)) {
         return -1;
@@ -128,7 +136,8 @@ int64_t FakePlatform::fileSize(const std::string& path) {
     return static_cast<int64_t>(fs::file_size(path, error));
 }
 
-std::optional<std::string> FakePlatform::readFile(const std::string& path, size_t maxBytes) {
+std::optional<std::string> FakePlatform::readFile(const std::string& name, size_t maxBytes) {
+    const fs::path path = utf8Path(name);
     std::error_code error;
     if (!fs::is_regular_file(path, error) || fs::file_size(path, error) > maxBytes) {
         return std::nullopt;
@@ -141,29 +150,29 @@ std::optional<std::string> FakePlatform::readFile(const std::string& path, size_
 }
 
 std::unique_ptr<platform::OutputFile> FakePlatform::createFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
+    std::ofstream file(utf8Path(path), std::ios::binary | std::ios::trunc);
+    if (!file) {
         return nullptr;
     }
-    return std::make_unique<FakeFile>(file);
+    return std::make_unique<FakeFile>(std::move(file));
 }
 
 bool FakePlatform::copyFile(const std::string& from, const std::string& to) {
     std::error_code error;
-    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+    return fs::copy_file(utf8Path(from), utf8Path(to), fs::copy_options::overwrite_existing, error);
 }
 
 bool FakePlatform::deleteFile(const std::string& path) {
     std::error_code error;
-    return fs::is_regular_file(path, error) && fs::remove(path, error);
+    return fs::is_regular_file(utf8Path(path), error) && fs::remove(utf8Path(path), error);
 }
 
 std::vector<std::string> FakePlatform::listFiles(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
+    for (const auto& entry : fs::directory_iterator(utf8Path(folder), error)) {
         if (entry.is_regular_file()) {
-            names.push_back(entry.path().filename().string());
+            names.push_back(utf8Name(entry.path().filename()));
         }
     }
     std::sort(names.begin(), names.end());

@@ -1,0 +1,49 @@
+# The suite of the Windows build, run under Wine (or on Windows itself). Each binary is one
+# test: starting Wine costs a second, so the binaries run whole, not test by test.
+
+# A fresh Wine prefix and a private X display for every test run, set up before the first
+# test and taken down after the last.
+set(DRAPE_WINE_RUN ${PROJECT_SOURCE_DIR}/tools/wine-run.sh)
+add_test(NAME WinePrefix COMMAND bash ${DRAPE_WINE_RUN} --setup)
+set(DRAPE_WINE_ENVIRONMENT "DRAPE_WINE_STATE=${CMAKE_BINARY_DIR}/wine")
+set_tests_properties(WinePrefix PROPERTIES FIXTURES_SETUP wine
+    ENVIRONMENT ${DRAPE_WINE_ENVIRONMENT})
+add_test(NAME WineShutdown COMMAND bash ${DRAPE_WINE_RUN} --cleanup)
+set_tests_properties(WineShutdown PROPERTIES FIXTURES_CLEANUP wine
+    ENVIRONMENT ${DRAPE_WINE_ENVIRONMENT})
+
+function(drape_windows_test name sources)
+    add_executable(${name} ${sources})
+    target_link_libraries(${name} PRIVATE ${ARGN} drape_test_support GTest::gtest_main)
+    add_test(NAME ${name} COMMAND bash ${DRAPE_WINE_RUN} $<TARGET_FILE:${name}>)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine
+        ENVIRONMENT "${DRAPE_WINE_ENVIRONMENT};DRAPE_BIN_DIR=$<TARGET_FILE_DIR:drape>")
+endfunction()
+
+function(drape_windows_test_sources out)
+    set(sources)
+    foreach(folder IN LISTS ARGN)
+        file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+        list(APPEND sources ${found})
+    endforeach()
+    set(${out} ${sources} PARENT_SCOPE)
+endfunction()
+
+# The portable suites, unchanged: the raster layer, and everything above the platform layer on
+# the fake platform.
+drape_windows_test_sources(raster_sources raster)
+drape_windows_test(drape_raster_tests "${raster_sources}" drape_raster)
+drape_windows_test_sources(core_sources state images interp gui run)
+list(REMOVE_ITEM core_sources
+    ${CMAKE_CURRENT_SOURCE_DIR}/run/end_to_end_test.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/run/resident_process_test.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/run/window_process_test.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/run/settings_window_process_test.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/interp/text_layer_real_font_test.cpp)
+drape_windows_test(drape_core_tests "${core_sources}" drape_run)
+
+# The win32 backend itself against Wine, with the platform tests that hold for every backend.
+drape_windows_test_sources(win32_sources platform/win32)
+drape_windows_test(drape_win32_tests "${win32_sources};${CMAKE_CURRENT_SOURCE_DIR}/platform/unicode_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/platform/area_resample_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/platform/platform_concerns_test.cpp"
+    drape_platform_native)
+add_dependencies(drape_win32_tests drape)
