@@ -16,7 +16,8 @@
 #include "platform/platform.h"
 #include "platform/unavailable.h"
 #include "platform/unicode.h"
-#include "platform/win32/win32_concerns.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system.h"
 
 namespace drape::platform {
 

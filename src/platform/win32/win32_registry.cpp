@@ -6,9 +6,11 @@
 //     caller's buffer gives ERROR_MORE_DATA with its type told
 // [X] Key paths and value names converted from UTF-8
 // [ ] Values larger than 4 GiB, key security, volatile keys, change notification
+#include <windows.h>
+
 #include <limits>
 
-#include "platform/win32/win32_concerns.h"
+#include "platform/win32/win32_registry.h"
 
 namespace drape::platform::win32 {
 

@@ -13,7 +13,7 @@
 // [ ] Paths longer than MAX_PATH without the \\?\ prefix
 #include <winsock2.h>
 // After winsock2.h, which must come before windows.h.
-#include "platform/win32/win32_concerns.h"
+#include "platform/win32/win32_system.h"
 
 #include <algorithm>
 #include <atomic>

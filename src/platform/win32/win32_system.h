@@ -1,0 +1,38 @@
+// The win32 backend's System concern: machine facts, folders, files, the clock and output.
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/win32/win32_text.h"
+
+namespace drape::platform::win32 {
+
+class Win32System final : public System {
+  public:
+    std::string hostName() override;
+    std::vector<uint32_t> ipv4Addresses() override;
+    std::string userName() override;
+    LocalTime localTime() override;
+    int osVersionCode() override;
+    std::string programPath() override;
+    std::string programFolder() override;
+    std::string currentFolder() override;
+    std::string tempFolder() override;
+
+    int64_t fileSize(const std::string& path) override;
+    std::optional<std::string> readFile(const std::string& path, size_t maxBytes) override;
+    std::unique_ptr<OutputFile> createFile(const std::string& path) override;
+    bool copyFile(const std::string& from, const std::string& to) override;
+    bool deleteFile(const std::string& path) override;
+    std::vector<std::string> listFiles(const std::string& folder) override;
+
+    uint32_t tickCount() override;
+    void sleepMs(uint32_t ms) override;
+    uint32_t lastInputTick() override;
+
+    void printText(const std::string& text) override;
+    void reportError(const std::string& line) override;
+    void adviseLargePages(void*, size_t) override {}
+    char pathSeparator() const override { return '\\'; }
+};
+
+}  // namespace drape::platform::win32
