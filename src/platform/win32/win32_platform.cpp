@@ -3,7 +3,7 @@
 //     code page loses characters); argv itself only when the split fails
 // [X] System: facts, folders, files, clock and output (win32_system.cpp)
 // [X] Registry: the real registry (win32_registry.cpp)
-// [ ] Desktop: monitors, wallpaper, desktop folder and shortcuts not implemented yet
+// [X] Desktop: monitors, wallpaper, desktop folder and shortcuts (win32_desktop.cpp)
 // [ ] Drawing: halftone stretch, DPI and fonts not implemented yet (unavailable)
 // [ ] Windowing: message boxes, program window, broadcast, events and viewer not implemented yet
 #include <windows.h>
@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 #include "platform/unavailable.h"
 #include "platform/unicode.h"
+#include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
 
@@ -27,7 +28,7 @@ namespace {
 struct Win32Concerns {
     Win32System systemPart;
     Win32Registry registryPart;
-    UnavailableDesktop desktopPart;
+    Win32Desktop desktopPart;
     UnavailableDrawing drawingPart;
     UnavailableWindowing windowingPart;
     UnavailableControls controlsPart;

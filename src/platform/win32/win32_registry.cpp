@@ -2,13 +2,16 @@
 //     registry, each opening and closing its key; Windows status codes passed through as given
 // [X] Roots by their HKEY numbers (HKEY_CURRENT_USER = 0x80000001), sign-extended as Windows
 //     defines them on 64 bits
-// [X] Value data as Windows stores it: no terminator added or removed; a value larger than the
+// [X] Value data as Windows stores it: no terminator added or removed (on writing, too, where
+//     NT would count in one that follows an unterminated string); a value larger than the
 //     caller's buffer gives ERROR_MORE_DATA with its type told
 // [X] Key paths and value names converted from UTF-8
 // [ ] Values larger than 4 GiB, key security, volatile keys, change notification
 #include <windows.h>
 
+#include <array>
 #include <limits>
+#include <vector>
 
 #include "platform/win32/win32_registry.h"
 
@@ -21,6 +24,9 @@ namespace {
 HKEY rootKey(uint32_t root) {
     return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(root)));
 }
+
+// Follows string data when it is stored; see regSetValue.
+constexpr std::array<uint8_t, 2> kStringGuard = {0xFF, 0xFF};
 
 // An open key that closes itself.
 class OpenKey {
@@ -101,15 +107,20 @@ int Win32Registry::regCreateKey(uint32_t root, const std::string& keyPath) {
 
 int Win32Registry::regSetValue(uint32_t root, const std::string& keyPath, const std::string& name,
                                const RegValue& value) {
-    if (value.data.size() > std::numeric_limits<DWORD>::max()) {
+    if (value.data.size() > std::numeric_limits<DWORD>::max() - kStringGuard.size()) {
         return kRegInvalidData;
     }
     const OpenKey key(root, keyPath, KEY_SET_VALUE);
     if (key.status() != ERROR_SUCCESS) {
         return key.status();
     }
+    // A string whose last character is not zero gets a terminator counted in when the unit
+    // after its end is zero (NT "repairs" a count that forgot it). That unit lies beyond the
+    // caller's data, so it is made non-zero here: the value is stored exactly as given.
+    std::vector<uint8_t> data = value.data;
+    data.insert(data.end(), kStringGuard.begin(), kStringGuard.end());
     return static_cast<int>(RegSetValueExW(key.get(), wide(name).c_str(), 0,
-                                           static_cast<DWORD>(value.type), value.data.data(),
+                                           static_cast<DWORD>(value.type), data.data(),
                                            static_cast<DWORD>(value.data.size())));
 }
 

@@ -1,7 +1,8 @@
 // [X] hostName (gethostname; Winsock started once per process), ipv4Addresses (gethostbyname on
 //     the host name in the resolver's order, 0.0.0.0 and loopback 127/8 left out)
 // [X] userName from %USERNAME%, localTime (GetLocalTime), osVersionCode from RtlGetVersion
-//     (GetVersionEx reports 6.2 to programs without a manifest from Windows 8.1 on)
+//     (GetVersionEx reports 6.2 to programs without a manifest from Windows 8.1 on), ranked
+//     by osVersionCodeOf
 // [X] programPath/programFolder (GetModuleFileNameW), currentFolder, tempFolder (long form),
 //     folders ending in '\'
 // [X] fileSize, readFile (regular disk files only, with the size limit), deleteFile, listFiles
@@ -209,6 +210,40 @@ void writeText(DWORD which, const std::string& text) {
 
 }  // namespace
 
+int osVersionCodeOf(const WindowsVersion& version) {
+    constexpr uint32_t kWin9x = VER_PLATFORM_WIN32_WINDOWS;
+    constexpr uint32_t kNt = VER_PLATFORM_WIN32_NT;
+    // The server editions of 5.2 to 6.2 rank a step above their workstation twins.
+    const int serverStep = version.workstation ? 0 : 5;
+    if (version.platformId == kWin9x && version.major == 4) {
+        switch (version.minor) {
+            case 0:
+                return 10;
+            case 10:
+                return 30;
+            case 90:
+                return 40;
+            default:
+                break;
+        }
+    } else if (version.platformId == kNt) {
+        if (version.major == 3) {
+            return 5;
+        }
+        if (version.major == 4 && version.minor == 0) {
+            return 20;
+        }
+        if (version.major == 5 && version.minor <= 2) {
+            return version.minor == 0 ? 50 : version.minor == 1 ? 60 : 60 + serverStep;
+        }
+        if (version.major == 6 && version.minor <= 2) {
+            return 70 + 10 * static_cast<int>(version.minor) + serverStep;
+        }
+    }
+    // Windows 8.1, 10 and 11 and anything unknown rank above every version listed.
+    return 200;
+}
+
 std::string Win32System::hostName() {
     char name[256] = {};
     if (!startWinsock() || gethostname(name, sizeof name - 1) != 0) {
@@ -252,21 +287,22 @@ LocalTime Win32System::localTime() {
 }
 
 int Win32System::osVersionCode() {
-    using RtlGetVersionCall = LONG(WINAPI*)(OSVERSIONINFOW*);
+    using RtlGetVersionCall = LONG(WINAPI*)(OSVERSIONINFOEXW*);
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     const FARPROC found = ntdll == nullptr ? nullptr : GetProcAddress(ntdll, "RtlGetVersion");
     if (found == nullptr) {
-        return 0;
+        return osVersionCodeOf({});
     }
     // Through the generic function type, which GCC accepts as a cast to any other.
     const auto rtlGetVersion =
         reinterpret_cast<RtlGetVersionCall>(reinterpret_cast<void (*)()>(found));
-    OSVERSIONINFOW info{};
+    OSVERSIONINFOEXW info{};
     info.dwOSVersionInfoSize = sizeof info;
     if (rtlGetVersion(&info) != 0) {
-        return 0;
+        return osVersionCodeOf({});
     }
-    return static_cast<int>(info.dwMajorVersion * 10 + info.dwMinorVersion);
+    return osVersionCodeOf({info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion,
+                            info.wProductType == VER_NT_WORKSTATION});
 }
 
 std::string Win32System::programPath() {

@@ -6,6 +6,19 @@
 
 namespace drape::platform::win32 {
 
+// A Windows version as the OS tells it: platform id (1 for 9x, 2 for NT), major and minor
+// number, and whether it is a workstation rather than a server edition.
+struct WindowsVersion {
+    uint32_t platformId = 0;
+    uint32_t major = 0;
+    uint32_t minor = 0;
+    bool workstation = true;
+};
+
+// The code that orders Windows versions for the program (60 for XP, 80 for Windows 7, 200 for
+// anything newer than Windows 8 or unknown).
+int osVersionCodeOf(const WindowsVersion& version);
+
 class Win32System final : public System {
   public:
     std::string hostName() override;
