@@ -6,7 +6,7 @@
 // [X] wallpaper: SPI_GETDESKWALLPAPER
 // [X] desktopFolder: CSIDL_DESKTOPDIRECTORY through its item list, ending in '\'
 // [X] createShortcut: a .lnk written by the shell's link object (IShellLinkW + IPersistFile);
-//     COM started once for the thread and ended with the concern
+//     COM started for the call and ended after it (a thread in either apartment model works)
 // [ ] An attached device whose current mode cannot be read is left out
 // [ ] Per-monitor wallpapers (IDesktopWallpaper): not used, the program lays one tiled bitmap
 //     out over all monitors itself
@@ -54,6 +54,34 @@ class ComPointer {
         }
     }
     Interface* pointer_ = nullptr;
+};
+
+// COM for the calling thread while one shell link is written. Each start that succeeds is
+// matched by its end, so a thread that had COM running before keeps it afterwards, and one
+// that had none is left without.
+class ComApartment {
+  public:
+    ComApartment() {
+        // The shell's objects live in a single-threaded apartment, as the program's windows
+        // do. A thread that someone else put in the other model can still use them.
+        const HRESULT started =
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        started_ = SUCCEEDED(started);
+        usable_ = started_ || started == RPC_E_CHANGED_MODE;
+    }
+    ~ComApartment() {
+        if (started_) {
+            CoUninitialize();
+        }
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+    bool usable() const { return usable_; }
+
+  private:
+    bool started_ = false;
+    bool usable_ = false;
 };
 
 // A string value under the desktop key, "" when it is missing or not a string.
@@ -110,12 +138,6 @@ std::vector<Monitor> screenMonitor() {
     const int depth = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
     DeleteDC(screen);
     return {Monitor{0, 0, width, height, depth}};
-}
-
-Win32Desktop::~Win32Desktop() {
-    if (comStarted_) {
-        CoUninitialize();
-    }
 }
 
 std::vector<Monitor> Win32Desktop::enumerateMonitors() {
@@ -182,23 +204,12 @@ std::string Win32Desktop::desktopFolder() {
     return narrow(folder);
 }
 
-bool Win32Desktop::startCom() {
-    if (!comTried_) {
-        comTried_ = true;
-        // The shell's objects live in a single-threaded apartment, as the program's windows
-        // do. A thread that someone else put in the other model can still use them.
-        const HRESULT started =
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-        comStarted_ = SUCCEEDED(started);
-        comUsable_ = comStarted_ || started == RPC_E_CHANGED_MODE;
-    }
-    return comUsable_;
-}
-
 bool Win32Desktop::createShortcut(const ShortcutLink& shortcut) {
-    if (!startCom()) {
+    const ComApartment apartment;
+    if (!apartment.usable()) {
         return false;
     }
+    // Declared after the apartment, so released before it ends.
     ComPointer<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 link.out()))) {

@@ -10,23 +10,11 @@ namespace drape::platform::win32 {
 
 class Win32Desktop final : public Desktop {
   public:
-    Win32Desktop() = default;
-    ~Win32Desktop() override;
-    Win32Desktop(const Win32Desktop&) = delete;
-    Win32Desktop& operator=(const Win32Desktop&) = delete;
-
     std::vector<Monitor> enumerateMonitors() override;
     bool setWallpaper(const std::string& path, uint32_t flags) override;
     std::string wallpaper() override;
     std::string desktopFolder() override;
     bool createShortcut(const ShortcutLink& shortcut) override;
-
-  private:
-    // COM for this thread, started at the first shortcut and ended with the concern.
-    bool startCom();
-    bool comTried_ = false;
-    bool comStarted_ = false;  // ours to end
-    bool comUsable_ = false;
 };
 
 // One display device as enumeration found it: its state flags and, when its current mode

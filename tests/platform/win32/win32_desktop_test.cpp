@@ -7,6 +7,8 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <thread>
+
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
@@ -262,6 +264,56 @@ TEST_F(Win32ShortcutTest, LinkIntoAMissingFolderFails) {
     EXPECT_FALSE(desktop_.createShortcut(shortcut));
     EXPECT_LT(system_.fileSize(shortcut.linkPath + ".lnk"), 0);
     EXPECT_TRUE(system_.listFiles(scratch.path()).empty());
+}
+
+// What a shortcut written on a thread of its own did: whether it was written and how the
+// thread's COM stood afterwards (the result of starting it once more in the same model).
+struct ThreadedShortcut {
+    bool written = false;
+    HRESULT restart = E_FAIL;
+};
+
+ThreadedShortcut shortcutOnThread(const ShortcutLink& shortcut, bool comBefore) {
+    ThreadedShortcut result;
+    std::thread([&] {
+        if (comBefore && FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+            return;
+        }
+        Win32Desktop desktop;
+        result.written = desktop.createShortcut(shortcut);
+        result.restart = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        if (SUCCEEDED(result.restart)) {
+            CoUninitialize();
+        }
+        if (comBefore) {
+            CoUninitialize();
+        }
+    }).join();
+    return result;
+}
+
+TEST_F(Win32ShortcutTest, AnyThreadCanWriteALinkAndKeepsItsComAsItWas) {
+    const ScratchFolder scratch(system_.tempFolder());
+    ShortcutLink shortcut;
+    shortcut.target = system_.programPath();
+    shortcut.arguments = "blue dots";
+    shortcut.workingFolder = system_.programFolder();
+
+    // A thread without COM gets it for the call only: starting it afterwards is a first start
+    // again, in the other model too.
+    shortcut.linkPath = scratch / "fresh";
+    const ThreadedShortcut fresh = shortcutOnThread(shortcut, false);
+    EXPECT_TRUE(fresh.written);
+    EXPECT_EQ(fresh.restart, S_OK);
+    EXPECT_EQ(readLink(shortcut.linkPath + ".lnk").arguments, "blue dots");
+
+    // A thread already in the multithreaded model still writes and keeps its COM.
+    shortcut.linkPath = scratch / "multithreaded";
+    shortcut.arguments = "green";
+    const ThreadedShortcut multithreaded = shortcutOnThread(shortcut, true);
+    EXPECT_TRUE(multithreaded.written);
+    EXPECT_EQ(multithreaded.restart, S_FALSE);
+    EXPECT_EQ(readLink(shortcut.linkPath + ".lnk").arguments, "green");
 }
 
 }  // namespace
