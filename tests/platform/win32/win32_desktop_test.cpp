@@ -145,6 +145,10 @@ TEST_F(Win32WallpaperTest, UntiledWallpaperKeepsTheUsersStyle) {
     EXPECT_EQ(desktop_.wallpaper(), photo);
     EXPECT_EQ(rawString(kDesktopKey, "WallpaperStyle"), "10");
     EXPECT_EQ(rawString(kDesktopKey, "Wallpaper"), photo);
+
+    // An empty path takes the picture away, and none reads back empty.
+    EXPECT_TRUE(desktop_.setWallpaper("", 0));
+    EXPECT_EQ(desktop_.wallpaper(), "");
 }
 
 TEST(Win32DesktopFolder, IsTheShellsDesktopEndingInABackslash) {
