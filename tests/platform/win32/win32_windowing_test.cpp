@@ -14,6 +14,7 @@
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_layer.h"
 #include "platform/win32/win32_windowing.h"
+#include "win32_built_program.h"
 
 namespace drape::platform::win32 {
 namespace {
@@ -124,25 +125,6 @@ TEST_F(Win32WindowLayer, TwoInstancesInOneDesktopHearEachOther) {
     std::vector<EventKind> theirs = drain(other.layer());
     EXPECT_EQ(terminates(mine), 2u);
     EXPECT_EQ(terminates(theirs), 2u);
-}
-
-// The path of the built drape.exe beside the test's build folder.
-std::wstring builtProgram() {
-    std::wstring folder;
-    if (const char* bin = std::getenv("DRAPE_BIN_DIR")) {
-        folder = wide(bin);
-        if (!folder.empty() && folder[0] == L'/') {
-            folder = L"Z:" + folder;  // Wine's drive for the Unix root
-        }
-    } else {
-        wchar_t self[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        folder = self;
-        folder = folder.substr(0, folder.find_last_of(L"\\/")) + L"\\..\\src";
-    }
-    const std::wstring program = folder + L"\\drape.exe";
-    return GetFileAttributesW(program.c_str()) != INVALID_FILE_ATTRIBUTES ? program
-                                                                          : std::wstring();
 }
 
 TEST_F(Win32WindowLayer, AKillFromAnotherProcessCountsTwice) {
