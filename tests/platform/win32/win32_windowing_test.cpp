@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -86,10 +85,8 @@ TEST_F(Win32WindowLayer, TheProgramAndEventWindowsAreHiddenUnownedTopLevelWindow
     EXPECT_TRUE(windowing_.openProgramWindow("another"));
     EXPECT_EQ(layer_.programWindow(), program);
     windowing_.closeProgramWindow();
-    EXPECT_EQ(layer_.programWindow(), nullptr);
     EXPECT_FALSE(IsWindow(program));
     EXPECT_TRUE(IsWindow(events));
-    windowing_.closeProgramWindow();  // twice is harmless
 }
 
 TEST_F(Win32WindowLayer, EachBroadcastCountsTwiceOnlyWhileTheProgramWindowIsOpen) {
@@ -113,18 +110,6 @@ TEST_F(Win32WindowLayer, EachBroadcastCountsTwiceOnlyWhileTheProgramWindowIsOpen
     windowing_.broadcastTerminate();
     windowing_.closeProgramWindow();
     EXPECT_EQ(terminates(drain(layer_)), 0u);
-}
-
-TEST_F(Win32WindowLayer, TwoInstancesInOneDesktopHearEachOther) {
-    Win32Windowing other;
-    ASSERT_TRUE(windowing_.openProgramWindow(kTitle));
-    ASSERT_TRUE(other.openProgramWindow(kTitle));
-    other.broadcastTerminate();
-    // Both layers live on this thread, so either's wait dispatches for both.
-    std::vector<EventKind> mine = drain(layer_);
-    std::vector<EventKind> theirs = drain(other.layer());
-    EXPECT_EQ(terminates(mine), 2u);
-    EXPECT_EQ(terminates(theirs), 2u);
 }
 
 TEST_F(Win32WindowLayer, AKillFromAnotherProcessCountsTwice) {
