@@ -5,7 +5,9 @@
 // [X] Registry: the real registry (win32_registry.cpp)
 // [ ] Desktop: monitors, wallpaper, desktop folder and shortcuts not implemented yet
 // [ ] Drawing: halftone stretch, DPI and fonts not implemented yet (unavailable)
-// [ ] Windowing: message boxes, program window, broadcast, events and viewer not implemented yet
+// [X] Windowing: message boxes, program window, broadcast and the event wait
+//     (win32_windowing.cpp over win32_window_layer.cpp); no terminal pager
+// [ ] Controls: not implemented yet (unavailable)
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -18,6 +20,7 @@
 #include "platform/unicode.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
+#include "platform/win32/win32_windowing.h"
 
 namespace drape::platform {
 
@@ -29,7 +32,7 @@ struct Win32Concerns {
     Win32Registry registryPart;
     UnavailableDesktop desktopPart;
     UnavailableDrawing drawingPart;
-    UnavailableWindowing windowingPart;
+    Win32Windowing windowingPart;
     UnavailableControls controlsPart;
 };
 
