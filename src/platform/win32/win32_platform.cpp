@@ -4,7 +4,7 @@
 // [X] System: facts, folders, files, clock and output (win32_system.cpp)
 // [X] Registry: the real registry (win32_registry.cpp)
 // [ ] Desktop: monitors, wallpaper, desktop folder and shortcuts not implemented yet
-// [ ] Drawing: halftone stretch, DPI and fonts not implemented yet (unavailable)
+// [X] Drawing: fonts and text, DPI and the halftone stretch through GDI (win32_drawing.cpp)
 // [ ] Windowing: message boxes, program window, broadcast, events and viewer not implemented yet
 #include <windows.h>
 // After windows.h, which it needs.
@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 #include "platform/unavailable.h"
 #include "platform/unicode.h"
+#include "platform/win32/win32_drawing.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
 
@@ -28,7 +29,7 @@ struct Win32Concerns {
     Win32System systemPart;
     Win32Registry registryPart;
     UnavailableDesktop desktopPart;
-    UnavailableDrawing drawingPart;
+    Win32Drawing drawingPart;
     UnavailableWindowing windowingPart;
     UnavailableControls controlsPart;
 };
