@@ -377,7 +377,7 @@ void Win32Drawing::renderText(FontId id, const std::string& text, int x,
     // an italic's last stroke to the right); a quarter of the cell is room enough for them.
     const int64_t margin = font->cellHeight / 4 + overhangOf(dc, *font, units) + 1;
     const int64_t left = std::max<int64_t>(0, x - margin);
-    const int64_t right = int64_t{x} + size.cx + margin;
+    const int64_t right = std::min<int64_t>(coverage.width, int64_t{x} + size.cx + margin);
     const int rows = std::min(coverage.height, font->cellHeight);
     if (left >= right || rows <= 0) {
         return;
