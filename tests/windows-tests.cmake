@@ -48,3 +48,12 @@ drape_windows_test_sources(win32_sources platform/win32)
 drape_windows_test(drape_win32_tests "${win32_sources};${CMAKE_CURRENT_SOURCE_DIR}/platform/unicode_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/platform/area_resample_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/platform/platform_concerns_test.cpp"
     drape_platform_native drape_interp)
 add_dependencies(drape_win32_tests drape)
+
+# drape.exe as a user runs it: bitmap, registry, message boxes, instances, the settings window.
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+    add_test(NAME drape_exe_under_wine
+        COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/run/windows_program_test.py)
+    set_tests_properties(drape_exe_under_wine PROPERTIES FIXTURES_REQUIRED wine
+        ENVIRONMENT "${DRAPE_WINE_ENVIRONMENT};DRAPE_BIN_DIR=$<TARGET_FILE_DIR:drape>")
+endif()

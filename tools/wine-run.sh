@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in the test run's own prefix and X display.
 #
-#   wine-run.sh --setup      a fresh prefix and an Xvfb screen of 1920 x 1080 (before the tests)
+#   wine-run.sh --setup      a fresh prefix and an Xvfb screen of 1920 x 1080, or
+#                            $DRAPE_WINE_SCREEN (WxHxDEPTH), before the tests
 #   wine-run.sh --cleanup    ends Wine and the screen (after the tests)
 #   wine-run.sh prog.exe …   runs the program there and passes its exit status on
 #
@@ -32,7 +33,7 @@ case "${1:-}" in
     mkdir -p "$state"
     # Xvfb picks a free display and writes its number once it accepts clients.
     exec 3<> <(:)
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${DRAPE_WINE_SCREEN:-1920x1080x24}" -nolisten tcp >"$state/xvfb.log" 2>&1 &
     echo $! >"$state/xvfb.pid"
     read -r -t 20 display <&3 || { echo "wine-run: Xvfb did not start" >&2; exit 1; }
     exec 3<&-
