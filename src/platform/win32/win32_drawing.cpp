@@ -1,17 +1,16 @@
 // [X] displayDpiY: LOGPIXELSY of the screen's DC, 96 without one
-// [X] createFont: CreateFontIndirectW by character height (a negative height), weight, italic,
-//     underline, strike-out and the default character set; the font mapper's substitute for a
-//     face the system lacks
-// [X] highQuality: grey anti-aliasing (ANTIALIASED_QUALITY) whatever the user's smoothing
-//     setting; two-level coverage (NONANTIALIASED_QUALITY) otherwise
+// [X] createFont: CreateFontW by character height (a negative height), default width, weight,
+//     italic, underline, strike-out and the default character set; the font mapper's substitute
+//     for a face the system lacks
+// [X] highQuality: PROOF_QUALITY, DEFAULT_QUALITY otherwise; both follow the user's font
+//     smoothing (grey, ClearType or none), so the coverage is what other programs show
 // [X] measureText: GetTextExtentPoint32W on the UTF-16 text and the cell height of the font's
 //     metrics; italic fonts add how far their last glyph leans past its advance
 // [X] renderText: TextOutW white on black into a 24-bit top-down DIB section that covers only
 //     the part of the buffer the text can reach, kept between calls while it is small
-// [X] stretchHalftone: StretchDIBits in HALFTONE mode into a DIB section, a row copy at the same
-//     size; the portable area resample where the system's halftone does not average (Wine) or
-//     GDI cannot take the images
-// [ ] No ClearType (per-channel) coverage: highQuality is grey, all channels alike
+// [X] stretchHalftone: StretchBlt in HALFTONE mode between two DIB sections, a row copy at the
+//     same size; the portable area resample where a probe finds that the system's halftone does
+//     not average when it shrinks (Wine's interpolates) or GDI cannot take the images
 // [ ] Text reaching more than 2^27 pixels past the buffer's left edge (beyond GDI's coordinate
 //     range) may not be drawn
 #include <windows.h>
@@ -20,6 +19,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <limits>
 #include <map>
 #include <new>
@@ -39,8 +39,7 @@ constexpr int kMaxPixelHeight = 32767;
 constexpr size_t kKeptDibBytes = size_t{16} << 20;
 
 bool usable(int width, int height, size_t stride, const void* pixels) {
-    return pixels != nullptr && width > 0 && height > 0 &&
-           stride >= static_cast<size_t>(width) * 3;
+    return pixels != nullptr && width > 0 && height > 0 && stride >= static_cast<size_t>(width) * 3;
 }
 
 // Rows of a 24-bit DIB are padded to whole DWORDs.
@@ -176,16 +175,18 @@ FontId nextFontId() {
     return ++next;
 }
 
-// Copies `units` into the face name, cut to what LOGFONTW holds without splitting a
-// surrogate pair.
-void setFaceName(LOGFONTW& font, const std::wstring& units) {
+// The face name cut to what the font mapper reads (LF_FACESIZE with its terminator) without
+// splitting a surrogate pair, and to its first NUL.
+std::wstring faceName(const std::string& face) {
+    std::wstring units = wide(face);
+    units.resize(std::min(units.find(L'\0'), units.size()));
     size_t length = std::min<size_t>(units.size(), LF_FACESIZE - 1);
     if (length < units.size() && length > 0 && units[length - 1] >= 0xD800 &&
         units[length - 1] <= 0xDBFF) {
         --length;
     }
-    std::copy_n(units.data(), length, font.lfFaceName);
-    font.lfFaceName[length] = L'\0';
+    units.resize(length);
+    return units;
 }
 
 int clampToInt(int64_t value) {
@@ -276,24 +277,15 @@ FontId Win32Drawing::createFont(const FontRequest& request) {
         gdi_->dc.get() == nullptr) {
         return 0;
     }
-    LOGFONTW description{};
-    // Negative: the character (em) height, not the cell height.
-    description.lfHeight = -request.pixelHeight;
-    description.lfWeight = std::clamp(request.weight, 0, 1000);
-    description.lfItalic = request.italic ? TRUE : FALSE;
-    description.lfUnderline = request.underline ? TRUE : FALSE;
-    description.lfStrikeOut = request.strikeOut ? TRUE : FALSE;
-    description.lfCharSet = DEFAULT_CHARSET;
-    description.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    description.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    // Proof and default quality follow the user's font smoothing (ClearType, grey or none);
-    // asking for the kind outright gives the same text on every machine.
-    description.lfQuality =
-        static_cast<BYTE>(request.highQuality ? ANTIALIASED_QUALITY : NONANTIALIASED_QUALITY);
-    description.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    setFaceName(description, wide(request.face));
-
-    const HFONT handle = CreateFontIndirectW(&description);
+    // Negative: the character (em) height, not the cell height. Proof and default quality
+    // both give the user's font smoothing to outline fonts; proof also keeps raster fonts
+    // from being scaled.
+    const HFONT handle =
+        CreateFontW(-request.pixelHeight, 0, 0, 0, std::clamp(request.weight, 0, 1000),
+                    request.italic ? TRUE : FALSE, request.underline ? TRUE : FALSE,
+                    request.strikeOut ? TRUE : FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, request.highQuality ? PROOF_QUALITY : DEFAULT_QUALITY,
+                    DEFAULT_PITCH | FF_DONTCARE, faceName(request.face).c_str());
     if (handle == nullptr) {
         return 0;
     }
@@ -322,6 +314,15 @@ void Win32Drawing::destroyFont(FontId id) {
     gdi_->dc.deselectFont(found->second.handle);
     DeleteObject(found->second.handle);
     gdi_->fonts.erase(found);
+}
+
+std::string Win32Drawing::faceOf(FontId id) {
+    if (gdi_->select(id) == nullptr) {
+        return {};
+    }
+    wchar_t face[LF_FACESIZE] = {};
+    const int length = GetTextFaceW(gdi_->dc.get(), LF_FACESIZE, face);
+    return length > 0 ? narrow(std::wstring_view(face, std::wcslen(face))) : std::string();
 }
 
 namespace {
@@ -410,51 +411,43 @@ bool Win32Drawing::systemHalftone(const PixelView& source, const MutablePixelVie
         !usable(target.width, target.height, target.stride, target.pixels)) {
         return false;
     }
-    // StretchDIBits reads rows padded to whole DWORDs; a view with another stride is packed.
-    const uint8_t* bits = source.pixels;
-    std::vector<uint8_t> packed;
-    const size_t packedStride = dibStride(source.width);
-    if (source.stride != packedStride) {
-        try {
-            packed.resize(packedStride * static_cast<size_t>(source.height));
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        copyRows(source.pixels, source.stride, packed.data(), packedStride, source.width,
-                 source.height);
-        bits = packed.data();
-    }
-    const DibSection out(target.width, target.height);
-    MemoryDc dc;
-    if (out.bits == nullptr || dc.get() == nullptr) {
+    const DibSection from(source.width, source.height);
+    const DibSection to(target.width, target.height);
+    MemoryDc fromDc;
+    MemoryDc toDc;
+    if (from.bits == nullptr || to.bits == nullptr || fromDc.get() == nullptr ||
+        toDc.get() == nullptr) {
         return false;
     }
-    dc.selectBitmap(out.bitmap);
+    copyRows(source.pixels, source.stride, from.bits, from.stride, source.width, source.height);
+    fromDc.selectBitmap(from.bitmap);
+    toDc.selectBitmap(to.bitmap);
     // The brush origin must be set after the mode, or halftoning may misalign its pattern.
-    SetStretchBltMode(dc.get(), HALFTONE);
-    SetBrushOrgEx(dc.get(), 0, 0, nullptr);
-    const BITMAPINFO info = dibInfo(source.width, source.height);
-    const int lines =
-        StretchDIBits(dc.get(), 0, 0, target.width, target.height, 0, 0, source.width,
-                      source.height, bits, &info, DIB_RGB_COLORS, SRCCOPY);
+    SetStretchBltMode(toDc.get(), HALFTONE);
+    SetBrushOrgEx(toDc.get(), 0, 0, nullptr);
+    const BOOL stretched = StretchBlt(toDc.get(), 0, 0, target.width, target.height, fromDc.get(),
+                                      0, 0, source.width, source.height, SRCCOPY);
     GdiFlush();
-    if (lines == 0 || lines == static_cast<int>(GDI_ERROR)) {
+    if (!stretched) {
         return false;
     }
-    copyRows(out.bits, out.stride, target.pixels, target.stride, target.width, target.height);
+    copyRows(to.bits, to.stride, target.pixels, target.stride, target.width, target.height);
     return true;
 }
 
 bool Win32Drawing::systemHalftoneAverages() {
     if (!gdi_->halftoneAverages) {
-        // A 2 x 2 checker of black and white shrunk to one pixel: grey when the stretch averages,
-        // black or white when it picks source pixels.
-        const uint8_t checker[2 * 8] = {0,   0,   0,   255, 255, 255, 0, 0,
-                                        255, 255, 255, 0,   0,   0,   0, 0};
-        uint8_t pixel[4] = {};
-        const bool stretched = systemHalftone({2, 2, 8, checker}, {1, 1, 4, pixel});
+        // A white 2 x 2 square in the middle of a black 4 x 4 shrunk to one pixel: a quarter
+        // white when the stretch averages; white when it interpolates between the pixels
+        // nearest the centre, black or white when it picks one.
+        uint8_t square[4 * 12] = {};
+        for (const int y : {1, 2}) {
+            std::fill_n(square + y * 12 + 3, 6, uint8_t{255});
+        }
+        uint8_t pixel[3] = {};
+        const bool stretched = systemHalftone({4, 4, 12, square}, {1, 1, 3, pixel});
         gdi_->halftoneAverages = stretched && std::all_of(pixel, pixel + 3, [](uint8_t value) {
-                                     return value >= 96 && value <= 160;
+                                     return value >= 40 && value <= 90;
                                  });
     }
     return *gdi_->halftoneAverages;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_text.h"
@@ -24,11 +25,15 @@ class Win32Drawing final : public Drawing {
     void renderText(FontId font, const std::string& text, int x,
                     const MutablePixelView& coverage) override;
 
+    // The face the font mapper chose for the font (its substitute for a face the system
+    // lacks); empty for no font.
+    std::string faceOf(FontId font);
     // The system's own halftone stretch, whatever it does, for the tests that look at it;
     // false when GDI could not take the images (the target is then left as it was).
     bool systemHalftone(const PixelView& source, const MutablePixelView& target);
     // Whether the system's halftone stretch averages when it shrinks; when it does not (Wine's
-    // samples between neighbours and drops the rest), stretchHalftone resamples by area itself.
+    // interpolates between the pixels nearest each target pixel), stretchHalftone resamples by area
+    // itself.
     bool systemHalftoneAverages();
 
   private:

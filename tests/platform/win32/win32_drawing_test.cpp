@@ -1,9 +1,12 @@
 // GDI fonts, text and the halftone stretch of the win32 backend, on the fonts Wine finds on the
 // Linux side (fonts-liberation stands in for Arial).
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -195,6 +198,9 @@ TEST_F(Win32FontsTest, ArialDrawsInItsMetricTwinAndAnUnknownFaceStillDraws) {
     }
     // Arial's digits are 1139 units of a 2048-unit em wide; at an em of 2048 px, 1139 px.
     EXPECT_NEAR(width(arial, "0000000000"), 11390, 10);
+    EXPECT_EQ(drawing_.faceOf(arial), "Liberation Sans");
+    EXPECT_EQ(drawing_.faceOf(font("Arial", 20, true, true)), "Liberation Sans");
+    EXPECT_EQ(drawing_.faceOf(0), "");
 
     for (const std::string& face :
          {std::string("Qwertyuiop Sans Nonexistent"), std::string(40, 'Q'), std::string()}) {
@@ -258,30 +264,40 @@ TEST_F(Win32FontsTest, UnderlineLiesBelowTheBaselineAndStrikeOutThroughTheLowerC
     EXPECT_GT(strike.front(), baseline / 2);
 }
 
-TEST_F(Win32FontsTest, HighQualityIsGreyInAllChannelsAlikeAndPlainQualityTwoLevel) {
+// Intermediate grey levels in the coverage, every pixel's channels checked to agree.
+int greyLevels(const Canvas& canvas) {
+    std::vector<bool> seen(256);
+    for (int y = 0; y < canvas.height; ++y) {
+        for (int x = 0; x < canvas.width; ++x) {
+            const uint8_t* p = canvas.at(x, y);
+            EXPECT_EQ(p[0], p[1]) << x << "," << y;
+            EXPECT_EQ(p[0], p[2]) << x << "," << y;
+            seen[p[0]] = true;
+        }
+    }
+    return static_cast<int>(std::count(seen.begin() + 1, seen.end() - 1, true));
+}
+
+// Either quality gives the user's font smoothing; a fresh prefix smooths in grey (the system
+// reads the setting once a process, so other settings cannot be tried here).
+TEST_F(Win32FontsTest, CoverageIsTheUsersGreySmoothingAtEitherQuality) {
+    BOOL smoothing = FALSE;
+    UINT type = 0;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETFONTSMOOTHING, 0, &smoothing, 0));
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETFONTSMOOTHINGTYPE, 0, &type, 0));
+    ASSERT_TRUE(smoothing);
+    ASSERT_EQ(type, static_cast<UINT>(FE_FONTSMOOTHINGSTANDARD));
+
     FontRequest request;
     request.face = "Arial";
     request.pixelHeight = 30;
     request.highQuality = true;
-    const Canvas smooth = render(make(request), "Rounded", 0, 200, 40);
+    const Canvas proof = render(make(request), "Rounded", 0, 200, 40);
     request.highQuality = false;
-    const Canvas crisp = render(make(request), "Rounded", 0, 200, 40);
-    // Intermediate levels seen, with every pixel's channels checked to agree.
-    const auto levels = [](const Canvas& canvas) {
-        std::vector<bool> seen(256);
-        for (int y = 0; y < canvas.height; ++y) {
-            for (int x = 0; x < canvas.width; ++x) {
-                const uint8_t* p = canvas.at(x, y);
-                EXPECT_EQ(p[0], p[1]);
-                EXPECT_EQ(p[0], p[2]);
-                seen[p[0]] = true;
-            }
-        }
-        return std::count(seen.begin() + 1, seen.end() - 1, true);
-    };
-    EXPECT_GT(levels(smooth), 8);
-    EXPECT_EQ(levels(crisp), 0);
-    EXPECT_FALSE(inkOf(crisp).empty());
+    const Canvas plain = render(make(request), "Rounded", 0, 200, 40);
+    EXPECT_GT(greyLevels(proof), 8);
+    EXPECT_GT(greyLevels(plain), 8);
+    EXPECT_EQ(proof.pixels, plain.pixels);
 }
 
 TEST_F(Win32FontsTest, RenderingIsClippedToTheBufferWhereverTheTextStarts) {
@@ -456,9 +472,40 @@ TEST(Win32Halftone, APhotographShrinksToAScreenSmoothly) {
                 ASSERT_GE(result->at(x, y)[0] + 1, result->at(x - 1, y)[0]) << x << "," << y;
                 ASSERT_EQ(result->at(x, y)[0], result->at(x, y)[2]) << x << "," << y;
             }
-            EXPECT_TRUE(std::equal(result->at(0, y), result->at(0, y) + 3840 * 3, result->at(0, 0)));
+            EXPECT_TRUE(
+                std::equal(result->at(0, y), result->at(0, y) + 3840 * 3, result->at(0, 0)));
         }
     }
+}
+
+// The probe's verdict against a measurement of its own: one-pixel stripes shrunk by a factor
+// that is not a whole number come out an even grey only from a stretch that averages. The
+// resample that stands in for a stretch that does not must give that grey whichever path runs.
+TEST(Win32Halftone, TheProbeTellsAnAveragingStretchFromOneThatIsNot) {
+    Image stripes(30, 30, 2);
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 30; ++x) {
+            std::fill_n(stripes.at(x, y), 3, x % 2 == 0 ? uint8_t{0} : uint8_t{255});
+        }
+    }
+    Win32Drawing drawing;
+    Image system(7, 7, 1);
+    ASSERT_TRUE(drawing.systemHalftone(stripes.view(), system.target()));
+    Image ours(7, 7, 1);
+    drawing.stretchHalftone(stripes.view(), ours.target());
+    int worst = 0;
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 7; ++x) {
+            worst = std::max(worst, std::abs(system.at(x, y)[1] - 128));
+            EXPECT_NEAR(ours.at(x, y)[1], 128, 24) << x << "," << y;
+        }
+    }
+    const bool averages = worst <= 40;
+    EXPECT_EQ(drawing.systemHalftoneAverages(), averages) << "farthest from grey: " << worst;
+    RecordProperty("system_halftone_averages", averages ? "yes" : "no");
+    RecordProperty("system_halftone_farthest_from_grey", worst);
+    EXPECT_TRUE(system.paddingIntact());
+    EXPECT_TRUE(ours.paddingIntact());
 }
 
 TEST(Win32Halftone, EmptyOrMissingPixelsAreLeftAlone) {
