@@ -10,7 +10,7 @@
 //     the part of the buffer the text can reach, kept between calls while it is small
 // [X] stretchHalftone: StretchBlt in HALFTONE mode between two DIB sections, a row copy at the
 //     same size; the portable area resample where a probe finds that the system's halftone does
-//     not average when it shrinks (Wine's interpolates) or GDI cannot take the images
+//     not average when it shrinks (Wine's interpolates between neighbours) or GDI cannot take them
 // [ ] Text reaching more than 2^27 pixels past the buffer's left edge (beyond GDI's coordinate
 //     range) may not be drawn
 #include <windows.h>

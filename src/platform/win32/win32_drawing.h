@@ -32,8 +32,7 @@ class Win32Drawing final : public Drawing {
     // false when GDI could not take the images (the target is then left as it was).
     bool systemHalftone(const PixelView& source, const MutablePixelView& target);
     // Whether the system's halftone stretch averages when it shrinks; when it does not (Wine's
-    // interpolates between the pixels nearest each target pixel), stretchHalftone resamples by area
-    // itself.
+    // interpolates between neighbours), stretchHalftone resamples by area itself. Probed once.
     bool systemHalftoneAverages();
 
   private:
