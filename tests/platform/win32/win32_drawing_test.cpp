@@ -325,6 +325,31 @@ TEST_F(Win32FontsTest, RenderingIsClippedToTheBufferWhereverTheTextStarts) {
     }
 }
 
+// The text bitmap is kept between calls while it is small and given back when it is large;
+// either way a later call draws exactly what a fresh backend draws.
+TEST_F(Win32FontsTest, EarlierTextLeavesNoTraceInLaterText) {
+    const FontId small = font("Arial", 30);
+    const FontId huge = font("Arial", 1500);
+    Win32Drawing fresh;
+    FontRequest request;
+    request.face = "Arial";
+    request.pixelHeight = 30;
+    request.weight = 700;
+    request.highQuality = true;
+    const FontId reference = fresh.createFont(request);
+    ASSERT_NE(reference, 0u);
+    Canvas expected(60, 40);
+    fresh.renderText(reference, "il", 3, expected.view());
+    fresh.destroyFont(reference);
+    ASSERT_FALSE(inkOf(expected).empty());
+
+    render(small, "WWWWWWWW", 0, 400, 40);  // kept: wider and as high as what follows
+    EXPECT_EQ(render(small, "il", 3, 60, 40).pixels, expected.pixels);
+    const Canvas big = render(huge, "WWWW", -200, 5000, 1800);  // too large to keep
+    EXPECT_GT(inkOf(big).bottom, 1000);
+    EXPECT_EQ(render(small, "il", 3, 60, 40).pixels, expected.pixels);
+}
+
 TEST_F(Win32FontsTest, DestroyedAndUnmadeFontsDrawNothing) {
     FontRequest request;
     request.face = "Arial";
