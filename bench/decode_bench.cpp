@@ -23,9 +23,7 @@ std::filesystem::path benchData() {
     if (const char* folder = std::getenv("DRAPE_BENCH_DATA"); folder != nullptr && *folder) {
         return folder;
     }
-    // bench/ -> repository -> its parent, which holds shared/.
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "shared" /
-           "bench-data";
+    return DRAPE_BENCH_DATA_DIR;
 }
 
 std::vector<uint8_t> readWhole(const std::filesystem::path& path) {

@@ -74,7 +74,8 @@ class SampleFolder {
   private:
     SampleFolder() {
         namespace fs = std::filesystem;
-        const fs::path script = fs::path(__FILE__).parent_path() / "make_decode_samples.py";
+        const fs::path script =
+            fs::path(DRAPE_TESTS_SOURCE_DIR) / "raster" / "make_decode_samples.py";
         const auto contents = readBytes(script);
         if (!contents) {
             problem = "cannot read " + script.string();

@@ -5,7 +5,9 @@
 // [X] Registry: the real registry (win32_registry.cpp)
 // [ ] Desktop: monitors, wallpaper, desktop folder and shortcuts not implemented yet
 // [X] Drawing: fonts and text, DPI and the halftone stretch through GDI (win32_drawing.cpp)
-// [ ] Windowing: message boxes, program window, broadcast, events and viewer not implemented yet
+// [X] Windowing: message boxes, program window, broadcast and the event wait
+//     (win32_windowing.cpp over win32_window_layer.cpp); no terminal pager
+// [ ] Controls: not implemented yet (unavailable)
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -19,6 +21,7 @@
 #include "platform/win32/win32_drawing.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
+#include "platform/win32/win32_windowing.h"
 
 namespace drape::platform {
 
@@ -30,7 +33,7 @@ struct Win32Concerns {
     Win32Registry registryPart;
     UnavailableDesktop desktopPart;
     Win32Drawing drawingPart;
-    UnavailableWindowing windowingPart;
+    Win32Windowing windowingPart;
     UnavailableControls controlsPart;
 };
 

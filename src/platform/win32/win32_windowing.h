@@ -1,0 +1,41 @@
+// The win32 backend's Windowing concern: message boxes, the program window and the instances'
+// terminate broadcast, and the one event wait, all over the window layer that the Controls
+// concern shares.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_window_layer.h"
+
+namespace drape::platform::win32 {
+
+class Win32Windowing final : public Windowing {
+  public:
+    Win32Windowing();
+    ~Win32Windowing() override;
+    Win32Windowing(const Win32Windowing&) = delete;
+    Win32Windowing& operator=(const Win32Windowing&) = delete;
+
+    void messageBox(const std::string& caption, const std::string& text, uint32_t flags) override;
+    bool openProgramWindow(const std::string& title) override;
+    void closeProgramWindow() override;
+    void broadcastTerminate() override;
+    Event waitEvent(uint32_t timeoutMs) override;
+
+    // No terminal pager: on Windows the documentation window is made of controls.
+    bool openViewer(const std::string&, int) override { return false; }
+    void showViewerPage(const std::string&, int, int) override {}
+    ViewerInput waitViewerInput() override { return ViewerInput::Close; }
+    void closeViewer() override {}
+    bool hasGraphicalDisplay() override;
+
+    // The loop and windows that the Controls concern shares.
+    WindowLayer& layer() { return *layer_; }
+
+  private:
+    std::unique_ptr<WindowLayer> layer_;
+};
+
+}  // namespace drape::platform::win32
