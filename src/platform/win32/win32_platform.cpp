@@ -4,7 +4,7 @@
 // [X] System: facts, folders, files, clock and output (win32_system.cpp)
 // [X] Registry: the real registry (win32_registry.cpp)
 // [X] Desktop: monitors, wallpaper, desktop folder and shortcuts (win32_desktop.cpp)
-// [ ] Drawing: halftone stretch, DPI and fonts not implemented yet (unavailable)
+// [X] Drawing: fonts and text, DPI and the halftone stretch through GDI (win32_drawing.cpp)
 // [X] Windowing: message boxes, program window, broadcast and the event wait
 //     (win32_windowing.cpp over win32_window_layer.cpp); no terminal pager
 // [ ] Controls: not implemented yet (unavailable)
@@ -19,6 +19,7 @@
 #include "platform/unavailable.h"
 #include "platform/unicode.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_drawing.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
 #include "platform/win32/win32_windowing.h"
@@ -32,7 +33,7 @@ struct Win32Concerns {
     Win32System systemPart;
     Win32Registry registryPart;
     Win32Desktop desktopPart;
-    UnavailableDrawing drawingPart;
+    Win32Drawing drawingPart;
     Win32Windowing windowingPart;
     UnavailableControls controlsPart;
 };
