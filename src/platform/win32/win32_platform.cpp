@@ -5,7 +5,10 @@
 // [X] Registry: the real registry (win32_registry.cpp)
 // [ ] Desktop: monitors, wallpaper, desktop folder and shortcuts not implemented yet
 // [ ] Drawing: halftone stretch, DPI and fonts not implemented yet (unavailable)
-// [ ] Windowing: message boxes, program window, broadcast, events and viewer not implemented yet
+// [X] Windowing: message boxes, program window, broadcast and the event wait
+//     (win32_windowing.cpp over the window layer)
+// [X] Controls: windows of native controls, choosers and clipboard (win32_controls.cpp,
+//     win32_dialogs.cpp), sharing the Windowing concern's window layer
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -16,8 +19,10 @@
 #include "platform/platform.h"
 #include "platform/unavailable.h"
 #include "platform/unicode.h"
+#include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
+#include "platform/win32/win32_windowing.h"
 
 namespace drape::platform {
 
@@ -29,8 +34,9 @@ struct Win32Concerns {
     Win32Registry registryPart;
     UnavailableDesktop desktopPart;
     UnavailableDrawing drawingPart;
-    UnavailableWindowing windowingPart;
-    UnavailableControls controlsPart;
+    Win32Windowing windowingPart;
+    // Its windows' events go into the queue that Windowing's wait hands out.
+    Win32Controls controlsPart{windowingPart.layer()};
 };
 
 class Win32Platform final : private Win32Concerns, public Platform {
