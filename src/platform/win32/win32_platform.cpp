@@ -6,7 +6,7 @@
 // [ ] Desktop: monitors, wallpaper, desktop folder and shortcuts not implemented yet
 // [ ] Drawing: halftone stretch, DPI and fonts not implemented yet (unavailable)
 // [X] Windowing: message boxes, program window, broadcast and the event wait
-//     (win32_windowing.cpp over the window layer)
+//     (win32_windowing.cpp over win32_window_layer.cpp); no terminal pager
 // [X] Controls: windows of native controls, choosers and clipboard (win32_controls.cpp,
 //     win32_dialogs.cpp), sharing the Windowing concern's window layer
 #include <windows.h>

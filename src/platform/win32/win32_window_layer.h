@@ -13,6 +13,12 @@
 
 namespace drape::platform::win32 {
 
+// The name every instance registers the terminate message under.
+inline constexpr const wchar_t* kTerminateMessageName = L"drape - terminate";
+// Window classes, for whoever looks the windows up (tests, other tools).
+inline constexpr const wchar_t* kProgramWindowClass = L"DrapeProgramWindow";
+inline constexpr const wchar_t* kEventWindowClass = L"DrapeEventWindow";
+
 // What the loop asks of the part that owns windows with controls.
 class MessageFilter {
   public:
@@ -27,6 +33,7 @@ class MessageFilter {
 class WindowLayer {
   public:
     // Registers the terminate message and the window classes and creates the event window.
+    // The layer belongs to the thread that made it, which alone may wait on it.
     WindowLayer();
     ~WindowLayer();
     WindowLayer(const WindowLayer&) = delete;
@@ -38,14 +45,19 @@ class WindowLayer {
     HWND eventWindow() const { return eventWindow_; }
     HWND programWindow() const { return programWindow_; }
 
+    // Opens the invisible program window (nothing when it is open already); false when it
+    // cannot be made. Terminate broadcasts count only while it is open.
     bool openProgramWindow(const std::string& title);
+    // Closes it and forgets the broadcasts and close requests it had queued.
     void closeProgramWindow();
 
     // Queues an event for the program's wait, behind those queued before.
     void push(const Event& event) { events_.push_back(event); }
-    // Forgets the queued events of a window that is gone.
+    // Forgets the queued events of a window that is gone (broadcasts stay: they are the
+    // instance's).
     void dropEventsOf(WindowId window);
-    // The next event, at most `timeoutMs` (kWaitForever: none) from now.
+    // The next event, at most `timeoutMs` (kWaitForever: no limit) from now: a queued one, else
+    // Other for a message that queued none, else None when the time is up.
     Event wait(uint32_t timeoutMs);
 
     void setFilter(MessageFilter* filter) { filter_ = filter; }
@@ -53,7 +65,7 @@ class WindowLayer {
 
   private:
     static LRESULT CALLBACK listenerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    // Dispatches one message; false when the queue had none.
+    // Dispatches one message; false when the thread's queue had none.
     bool pumpOne();
 
     UINT terminateMessage_ = 0;

@@ -1,5 +1,6 @@
 // The win32 backend's Windowing concern: message boxes, the program window and the instances'
-// terminate broadcast, the one event wait, and the page viewer of a console without a desktop.
+// terminate broadcast, and the one event wait, all over the window layer that the Controls
+// concern shares.
 #pragma once
 
 #include <memory>
@@ -10,12 +11,6 @@
 namespace drape::platform::win32 {
 
 class WindowLayer;
-
-// The name every instance registers the terminate message under.
-inline constexpr const wchar_t* kTerminateMessageName = L"drape - terminate";
-// Window classes, for whoever looks the windows up (tests, other tools).
-inline constexpr const wchar_t* kProgramWindowClass = L"DrapeProgramWindow";
-inline constexpr const wchar_t* kEventWindowClass = L"DrapeEventWindow";
 
 class Win32Windowing final : public Windowing {
   public:
@@ -30,10 +25,11 @@ class Win32Windowing final : public Windowing {
     void broadcastTerminate() override;
     Event waitEvent(uint32_t timeoutMs) override;
 
-    bool openViewer(const std::string& title, int linesPerPage) override;
-    void showViewerPage(const std::string& page, int number, int count) override;
-    ViewerInput waitViewerInput() override;
-    void closeViewer() override;
+    // No terminal pager: on Windows the documentation window is made of controls.
+    bool openViewer(const std::string&, int) override { return false; }
+    void showViewerPage(const std::string&, int, int) override {}
+    ViewerInput waitViewerInput() override { return ViewerInput::Close; }
+    void closeViewer() override {}
     bool hasGraphicalDisplay() override;
 
     // The loop and windows that the Controls concern shares.
@@ -41,10 +37,6 @@ class Win32Windowing final : public Windowing {
 
   private:
     std::unique_ptr<WindowLayer> layer_;
-    // The console pager's state between openViewer and closeViewer.
-    bool viewerOpen_ = false;
-    std::string viewerTitle_;
-    unsigned long savedInputMode_ = 0;
 };
 
 }  // namespace drape::platform::win32
