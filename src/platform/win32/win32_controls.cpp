@@ -123,6 +123,28 @@ bool registerWindowClass(WNDPROC procedure) {
     return registered;
 }
 
+int windowHeight(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return static_cast<int>(rect.bottom - rect.top);
+}
+
+// A closed list is as high as its selection field and the border around it, which the font
+// decides; the field is made to fit the list's place in the table. Implementations disagree on
+// whether the height that is read back includes the field's padding, so each setting is
+// measured and corrected by what it missed.
+void fitClosedHeight(HWND list, int height) {
+    LRESULT field = SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    for (int pass = 0; pass < 3 && field > 0; ++pass) {
+        const int missed = height - windowHeight(list);
+        if (missed == 0 || field + missed <= 0) {
+            return;
+        }
+        field += missed;
+        SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
+}
+
 bool modifierHeld() {
     return (GetKeyState(VK_SHIFT) | GetKeyState(VK_CONTROL) | GetKeyState(VK_MENU)) < 0;
 }
@@ -256,15 +278,7 @@ void Win32Controls::createControl(Window& window, Control& control) {
             SendMessageW(control.handle, CB_ADDSTRING, 0,
                          reinterpret_cast<LPARAM>(wide(item).c_str()));
         }
-        // The closed list as high as its place in the table: the selection field is the item
-        // height and the border around it.
-        RECT shown{};
-        GetWindowRect(control.handle, &shown);
-        const LRESULT item = SendMessageW(control.handle, CB_GETITEMHEIGHT, -1, 0);
-        const int border = static_cast<int>(shown.bottom - shown.top - item);
-        if (item > 0 && spec.rect.height - border > 0) {
-            SendMessageW(control.handle, CB_SETITEMHEIGHT, -1, spec.rect.height - border);
-        }
+        fitClosedHeight(control.handle, spec.rect.height);
         SendMessageW(control.handle, CB_SETCURSEL, spec.items.empty() ? -1 : 0, 0);
     } else if (spec.kind == ControlKind::IconButton || spec.kind == ControlKind::Icon) {
         control.icon = makeIcon(spec.icon);
