@@ -204,7 +204,7 @@ WindowId Win32Controls::openWindow(const WindowSpec& spec,
         return 0;
     }
 
-    constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
     RECT frame{0, 0, spec.clientWidth, spec.clientHeight};
     AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
