@@ -4,6 +4,7 @@
 #include <windows.h>
 // After windows.h, which they need.
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include <gtest/gtest.h>
 
@@ -378,6 +379,82 @@ TEST_F(Win32ControlsTest, TheClipboardHoldsTheLastTextAsUnicode) {
     EXPECT_EQ(narrow(clipboardText()), "drape text \"\xC3\xBC\xE2\x82\xAC\"");
     controls_.setClipboardText("");
     EXPECT_EQ(clipboardText(), L"");
+}
+
+// What a timer saw of the modal chooser it then answered.
+struct ChooserSeen {
+    bool found = false;
+    HWND owner = nullptr;
+    LRESULT fileTypes = 0;  // the entries of the chooser's file type list
+    std::wstring fileName;  // typed into the chooser and accepted; empty: cancelled
+} gSeen;
+
+BOOL CALLBACK hasText(HWND child, LPARAM wanted) {
+    wchar_t text[128] = {};
+    GetWindowTextW(child, text, 128);
+    return reinterpret_cast<const wchar_t*>(wanted) != std::wstring(text);
+}
+
+void CALLBACK answerChooser(HWND, UINT, UINT_PTR timer, DWORD) {
+    // The chooser is the thread's dialog that carries the title or shows it as its prompt.
+    for (HWND dialog = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); dialog != nullptr;
+         dialog = FindWindowExW(nullptr, dialog, L"#32770", nullptr)) {
+        if (GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId()) {
+            continue;
+        }
+        const bool titled =
+            windowText(dialog) == "Select image" ||
+            !EnumChildWindows(dialog, hasText, reinterpret_cast<LPARAM>(L"Select folder"));
+        if (!titled) {
+            continue;
+        }
+        KillTimer(nullptr, timer);
+        gSeen.found = true;
+        gSeen.owner = GetWindow(dialog, GW_OWNER);
+        gSeen.fileTypes = SendDlgItemMessageW(dialog, cmb1, CB_GETCOUNT, 0, 0);
+        if (gSeen.fileName.empty()) {
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        // The name field is a combo box in newer choosers and an edit in older ones.
+        for (const int field : {cmb13, edt1}) {
+            SetDlgItemTextW(dialog, field, gSeen.fileName.c_str());
+        }
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        return;
+    }
+}
+
+TEST_F(Win32ControlsTest, ChoosersBelongToTheWindowAndGiveNothingWhenCancelled) {
+    gSeen = {};
+    SetTimer(nullptr, 0, 300, answerChooser);
+    EXPECT_EQ(controls_.chooseFile("Select image", "Image|*.bmp|All|*.*"), "");
+    EXPECT_TRUE(gSeen.found);
+    EXPECT_EQ(gSeen.fileTypes, 2);
+    EXPECT_EQ(gSeen.owner, controls_.windowHandle(window_));
+
+    gSeen = {};
+    SetTimer(nullptr, 0, 300, answerChooser);
+    EXPECT_EQ(controls_.chooseFolder("Select folder"), "");
+    EXPECT_TRUE(gSeen.found);
+    EXPECT_EQ(gSeen.owner, controls_.windowHandle(window_));
+}
+
+TEST_F(Win32ControlsTest, TheFileChooserGivesTheFileTypedIntoIt) {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"chosen \u00fc.bmp";
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    gSeen = {};
+    gSeen.fileName = path;
+    SetTimer(nullptr, 0, 300, answerChooser);
+    const std::string chosen = controls_.chooseFile("Select image", "Image|*.bmp|All|*.*");
+    DeleteFileW(path.c_str());
+    EXPECT_TRUE(gSeen.found);
+    EXPECT_EQ(chosen, narrow(path));
 }
 
 TEST(Win32FileFilter, PairsBecomeNulSeparatedWithASecondNulAtTheEnd) {
