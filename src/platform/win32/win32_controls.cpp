@@ -562,6 +562,12 @@ bool Win32Controls::handleKey(Window& window, const MSG& message) {
     }
     const WindowId id = idOf(window);
     const WPARAM key = message.wParam;
+    const Control* focused = controlOf(GetFocus());
+    // An open list takes Return and Escape itself, to choose or to close the list.
+    if (focused != nullptr && focused->spec.kind == ControlKind::DropDownList &&
+        SendMessageW(focused->handle, CB_GETDROPPEDSTATE, 0, 0) != FALSE) {
+        return false;
+    }
     if (window.spec.reportKeys) {
         Key reported = Key::Return;
         switch (key) {
@@ -593,7 +599,6 @@ bool Win32Controls::handleKey(Window& window, const MSG& message) {
     if (key == VK_RETURN) {
         // The dialog manager would send IDOK, which no control of ours is; a focused button is
         // pressed instead, anywhere else Return does nothing.
-        const Control* focused = controlOf(GetFocus());
         if (focused != nullptr && focused->window == id && focused->spec.id != 0 &&
             isButton(focused->spec.kind)) {
             layer_.push({EventKind::Control, focused->spec.id, id});

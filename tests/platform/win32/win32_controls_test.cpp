@@ -298,7 +298,14 @@ TEST_F(Win32ControlsTest, TheKeyboardMovesTicksPressesAndCloses) {
     key(0, VK_RETURN);
     expectControl(events(), kButton, window_);
 
-    // Return in a field does nothing; Escape anywhere asks to close.
+    // Escape in an open list only closes the list.
+    SetFocus(control(kList));
+    SendMessageW(control(kList), CB_SHOWDROPDOWN, TRUE, 0);
+    key(0, VK_ESCAPE);
+    EXPECT_TRUE(events().empty());
+    EXPECT_FALSE(SendMessageW(control(kList), CB_GETDROPPEDSTATE, 0, 0));
+
+    // Return in a field does nothing; Escape anywhere else asks to close.
     SetFocus(control(kField));
     key(0, VK_RETURN);
     EXPECT_TRUE(events().empty());
