@@ -46,6 +46,8 @@ drape_windows_test(drape_core_tests "${core_sources}" drape_run)
 drape_windows_test_sources(win32_sources platform/win32)
 drape_windows_test(drape_win32_tests "${win32_sources};${CMAKE_CURRENT_SOURCE_DIR}/platform/unicode_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/platform/area_resample_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/platform/platform_concerns_test.cpp"
     drape_platform_native)
+# The version block of drape.exe is read back with the version library.
+target_link_libraries(drape_win32_tests PRIVATE version)
 add_dependencies(drape_win32_tests drape)
 
 # drape.exe as a user runs it: bitmap, registry, message boxes, instances, the settings window.

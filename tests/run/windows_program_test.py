@@ -248,6 +248,20 @@ class WindowsProgramTest(unittest.TestCase):
         self.assertEqual(result.returncode, 0)
         self.assertEqual(second.wait(timeout=PATIENCE), 0)
 
+    def test_one_shot_runs_leave_a_resident_instance_and_kill_with_background_ends_itself(self):
+        resident = self.launch("green", "background")
+        time.sleep(4)
+        # A run that does not stay resident does not announce itself.
+        result = drape("blue")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        time.sleep(2)
+        self.assertIsNone(resident.poll(), "a one-shot run ended the resident instance")
+        # Its own kill and its own announcement: four messages, and it ends as it enters the
+        # loop, taking the older instance along.
+        both = self.launch("kill", "background")
+        self.assertEqual(both.wait(timeout=PATIENCE), 0)
+        self.assertEqual(resident.wait(timeout=PATIENCE), 0)
+
     def test_text_lands_where_the_layout_puts_its_lines(self):
         result = drape("black", "text", "A|B", "keep")
         self.assertEqual(result.returncode, 0, result.stderr)

@@ -93,6 +93,12 @@ void WindowLayer::dropEventsOf(WindowId window) {
 
 LRESULT CALLBACK WindowLayer::listenerProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
+    if (message == WM_GETMINMAXINFO) {
+        // An overlapped window is kept at least as large as its caption needs; the program
+        // window keeps the size it was made with. (This comes before WM_NCCREATE.)
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {0, 0};
+        return 0;
+    }
     if (message == WM_NCCREATE) {
         const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(window, GWLP_USERDATA,

@@ -7,10 +7,9 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_window_layer.h"
 
 namespace drape::platform::win32 {
-
-class WindowLayer;
 
 class Win32Windowing final : public Windowing {
   public:
