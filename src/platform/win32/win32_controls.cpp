@@ -1,3 +1,4 @@
+// [X] No window where the desktop is not shown (a service's): openWindow gives 0
 // [X] Top-level windows of an exact client size (AdjustWindowRectEx), centred on the work
 //     area, a caption with only a close box, not resizable
 // [X] Every control kind: STATIC labels (wrapping or not, "&" shown as it is), a caption-less
@@ -187,7 +188,8 @@ HICON makeIcon(const IconPixels& icon) {
     return made;
 }
 
-Win32Controls::Win32Controls(WindowLayer& layer) : layer_(layer) {
+Win32Controls::Win32Controls(WindowLayer& layer, Windowing& windowing)
+    : layer_(layer), windowing_(windowing) {
     layer_.setFilter(this);
 }
 
@@ -200,7 +202,8 @@ Win32Controls::~Win32Controls() {
 
 WindowId Win32Controls::openWindow(const WindowSpec& spec,
                                    const std::vector<ControlSpec>& controls) {
-    if (!registerWindowClass(windowProc)) {
+    // A window on a desktop nobody sees could never be closed.
+    if (!windowing_.hasGraphicalDisplay() || !registerWindowClass(windowProc)) {
         return 0;
     }
 

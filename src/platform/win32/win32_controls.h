@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/platform.h"
 #include "platform/win32/win32_window_layer.h"
 
 namespace drape::platform::win32 {
@@ -30,8 +31,9 @@ HICON makeIcon(const IconPixels& icon);
 
 class Win32Controls final : public Controls, private MessageFilter {
   public:
-    // Installs itself as the layer's message filter for as long as it lives.
-    explicit Win32Controls(WindowLayer& layer);
+    // Installs itself as the layer's message filter for as long as it lives; `windowing` tells
+    // whether anyone can see a window (a service's desktop is not shown).
+    Win32Controls(WindowLayer& layer, Windowing& windowing);
     ~Win32Controls() override;
     Win32Controls(const Win32Controls&) = delete;
     Win32Controls& operator=(const Win32Controls&) = delete;
@@ -90,6 +92,7 @@ class Win32Controls final : public Controls, private MessageFilter {
     WindowId idOf(const Window& window) const;
 
     WindowLayer& layer_;
+    Windowing& windowing_;
     WindowId nextWindow_ = 1;
     std::map<WindowId, Window> windows_;
     std::map<int, Control*> byId_;  // the controls that have an id, of every window

@@ -1,5 +1,6 @@
 // [X] File-open chooser: GetOpenFileNameW owned by the showing window, our "name|pattern"
-//     filter in its double-NUL form, the file must exist, "" when cancelled
+//     filter in its double-NUL form, the file must exist, "" when cancelled or when the
+//     desktop is not shown
 // [X] Folder chooser: SHBrowseForFolderW, file-system folders only, "" when cancelled
 // [X] Clipboard: the text as CF_UNICODETEXT, owned by the layer's event window, which lives as
 //     long as the program
@@ -57,6 +58,10 @@ std::wstring win32FileFilter(const std::string& filter) {
 }
 
 std::string Win32Controls::chooseFile(const std::string& title, const std::string& filter) {
+    // Nobody could answer a chooser on a desktop that is not shown.
+    if (!windowing_.hasGraphicalDisplay()) {
+        return {};
+    }
     const std::wstring patterns = win32FileFilter(filter);
     const std::wstring caption = wide(title);
     std::vector<wchar_t> path(kPathRoom, L'\0');
@@ -78,6 +83,9 @@ std::string Win32Controls::chooseFile(const std::string& title, const std::strin
 }
 
 std::string Win32Controls::chooseFolder(const std::string& title) {
+    if (!windowing_.hasGraphicalDisplay()) {
+        return {};
+    }
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     const std::wstring caption = wide(title);
     wchar_t name[MAX_PATH] = {};

@@ -36,7 +36,7 @@ struct Win32Concerns {
     UnavailableDrawing drawingPart;
     Win32Windowing windowingPart;
     // Its windows' events go into the queue that Windowing's wait hands out.
-    Win32Controls controlsPart{windowingPart.layer()};
+    Win32Controls controlsPart{windowingPart.layer(), windowingPart};
 };
 
 class Win32Platform final : private Win32Concerns, public Platform {

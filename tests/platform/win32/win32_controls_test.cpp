@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/unavailable.h"
 #include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_windowing.h"
@@ -103,7 +104,7 @@ class Win32ControlsTest : public ::testing::Test {
 
     Win32Windowing windowing_;
     WindowLayer& layer_ = windowing_.layer();
-    Win32Controls controls_{layer_};
+    Win32Controls controls_{layer_, windowing_};
     WindowId window_ = 0;
 };
 
@@ -462,6 +463,21 @@ TEST_F(Win32ControlsTest, TheFileChooserGivesTheFileTypedIntoIt) {
     DeleteFileW(path.c_str());
     EXPECT_TRUE(gSeen.found);
     EXPECT_EQ(chosen, narrow(path));
+}
+
+TEST(Win32ControlsWithoutDesktop, NoWindowOpensAndChoosersAreCancelledAtOnce) {
+    WindowLayer layer;
+    UnavailableWindowing hidden;  // a desktop that nobody sees
+    Win32Controls controls{layer, hidden};
+    EXPECT_EQ(controls.openWindow({"Nobody", 100, 100, false}, table()), 0u);
+    EXPECT_EQ(FindWindowW(kControlsWindowClass, L"Nobody"), nullptr);
+    // A chooser that showed anyway is answered, so that the test fails instead of hanging.
+    gSeen = {};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, answerChooser);
+    EXPECT_EQ(controls.chooseFile("Select image", "All|*.*"), "");
+    EXPECT_EQ(controls.chooseFolder("Select folder"), "");
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(gSeen.found);
 }
 
 TEST(Win32FileFilter, PairsBecomeNulSeparatedWithASecondNulAtTheEnd) {
