@@ -322,6 +322,18 @@ class WindowsProgramTest(unittest.TestCase):
         self.assertEqual(self.copied(window, default), default)
         click(window, CLIENT_EXIT)
 
+    def test_the_keyboard_chooses_a_preset_and_escape_ends_the_program(self):
+        window = self.open_settings("gui", "red")
+        tool("xdotool", "windowactivate", "--sync", window)
+        # The preset list has the focus: Down on it chooses "Default" as a click would.
+        tool("xdotool", "key", "--window", window, "Down")
+        default = "drape distort 10 expand 100 random programfolder fade renew 600 nouser 120"
+        self.assertEqual(self.copied(window, default), default)
+        tool("xdotool", "key", "--window", window, "Escape")
+        self.assertTrue(becomes(lambda: visible_window(TITLE) is None, patience=10),
+                        "Escape left the window open")
+        self.assertEqual(self.started[-1].wait(timeout=PATIENCE), 0)
+
     def test_the_autorun_entry_round_trips_through_the_window(self):
         reg_delete(RUN_KEY, "Drape")
         window = self.open_settings("gui", "red", "dots")

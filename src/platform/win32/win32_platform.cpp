@@ -7,7 +7,8 @@
 // [X] Drawing: fonts and text, DPI and the halftone stretch through GDI (win32_drawing.cpp)
 // [X] Windowing: message boxes, program window, broadcast and the event wait
 //     (win32_windowing.cpp over win32_window_layer.cpp); no terminal pager
-// [ ] Controls: not implemented yet (unavailable)
+// [X] Controls: windows of native controls, choosers and clipboard (win32_controls.cpp,
+//     win32_dialogs.cpp), sharing the Windowing concern's window layer
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -18,6 +19,7 @@
 #include "platform/platform.h"
 #include "platform/unavailable.h"
 #include "platform/unicode.h"
+#include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_drawing.h"
 #include "platform/win32/win32_registry.h"
@@ -35,7 +37,8 @@ struct Win32Concerns {
     Win32Desktop desktopPart;
     Win32Drawing drawingPart;
     Win32Windowing windowingPart;
-    UnavailableControls controlsPart;
+    // Its windows' events go into the queue that Windowing's wait hands out.
+    Win32Controls controlsPart{windowingPart.layer(), windowingPart};
 };
 
 class Win32Platform final : private Win32Concerns, public Platform {
