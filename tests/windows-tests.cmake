@@ -53,7 +53,7 @@ add_dependencies(drape_win32_tests drape)
 
 # drape.exe as a user runs it: bitmap, registry, message boxes, instances, the settings window.
 # Only with every win32 concern in place: until then drape.exe cannot paint or open a window.
-option(DRAPE_WINE_PROGRAM_TESTS "Run drape.exe itself under Wine" OFF)
+option(DRAPE_WINE_PROGRAM_TESTS "Run drape.exe itself under Wine" ON)
 find_package(Python3 COMPONENTS Interpreter)
 if(DRAPE_WINE_PROGRAM_TESTS AND Python3_Interpreter_FOUND)
     add_test(NAME drape_exe_under_wine

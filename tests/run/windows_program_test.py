@@ -307,6 +307,16 @@ class WindowsProgramTest(unittest.TestCase):
         time.sleep(0.5)  # let it paint
         return window
 
+    def close_settings(self, window):
+        """Exit, and wait until the window is gone: Wine takes a while to take a window down
+        without a window manager, and a later search must not find the old one."""
+        click(window, CLIENT_EXIT)
+        gone = becomes(lambda: window not in tool("xdotool", "search", "--onlyvisible", "--name",
+                                                  f"^{TITLE}$").split())
+        self.assertTrue(gone, "the settings window stays after Exit")
+        # Exit without Background ticked ends the program.
+        self.started[-1].wait(timeout=PATIENCE)
+
     def copied(self, window, expected):
         def holds():
             click(window, CLIENT_CLIPBOARD)
@@ -320,7 +330,7 @@ class WindowsProgramTest(unittest.TestCase):
         window = self.open_settings()
         default = "drape distort 10 expand 100 random programfolder fade renew 600 nouser 120"
         self.assertEqual(self.copied(window, default), default)
-        click(window, CLIENT_EXIT)
+        self.close_settings(window)
 
     def test_the_keyboard_chooses_a_preset_and_escape_ends_the_program(self):
         window = self.open_settings("gui", "red")
@@ -342,14 +352,14 @@ class WindowsProgramTest(unittest.TestCase):
         self.assertIsNotNone(entry, "no autorun value written")
         self.assertTrue(entry.startswith('"') and "drape.exe" in entry.lower(), entry)
         self.assertTrue(entry.endswith(" red dots"), entry)
-        click(window, CLIENT_EXIT)
+        self.close_settings(window)
         # Started again without arguments, the window shows the entry's command.
         window = self.open_settings()
         self.assertEqual(self.copied(window, "drape red dots"), "drape red dots")
         click(window, CLIENT_REMOVE_AUTORUN)
         self.assertTrue(becomes(lambda: reg_query(RUN_KEY, "Drape") is None, patience=10),
                         "the autorun value stays")
-        click(window, CLIENT_EXIT)
+        self.close_settings(window)
 
     def test_the_shortcut_button_writes_a_link_with_the_command_as_its_arguments(self):
         desktop = unix_path(wine("cmd", "/c", "echo %USERPROFILE%\\Desktop").stdout.decode()
@@ -367,7 +377,7 @@ class WindowsProgramTest(unittest.TestCase):
             self.assertEqual(link.name, "Drape red.lnk")
         finally:
             link.unlink()
-            click(window, CLIENT_EXIT)
+            self.close_settings(window)
 
 
 if __name__ == "__main__":

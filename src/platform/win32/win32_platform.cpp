@@ -17,7 +17,6 @@
 #include <string_view>
 
 #include "platform/platform.h"
-#include "platform/unavailable.h"
 #include "platform/unicode.h"
 #include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_desktop.h"
