@@ -9,7 +9,8 @@
 //     (regular files only; folders and devices left out)
 // [X] createFile: 1 MiB buffer into a temporary file beside the target, moved over it on close
 // [X] copyFile (CopyFileW), tickCount, sleepMs, lastInputTick (GetLastInputInfo)
-// [X] printText/reportError: UTF-16 to a console, UTF-8 bytes to a file or pipe
+// [X] printText/reportError: UTF-16 to a console, UTF-8 bytes to a file or pipe; the
+//     parent's console borrowed when the windows program has no output handles
 // [ ] adviseLargePages: no advice (large pages need a privilege the user rarely holds)
 // [ ] Paths longer than MAX_PATH without the \\?\ prefix
 #include <winsock2.h>
@@ -193,9 +194,33 @@ class BufferedOutputFile final : public OutputFile {
 
 // A console shows UTF-16 through WriteConsoleW whatever its code page; anything else (a file,
 // a pipe) gets the UTF-8 bytes.
+// The program is a windows program, so that autorun and shortcuts open no console; started
+// from a console it still writes there: the parent's console is borrowed the first time text
+// has nowhere else to go (redirected output arrives as handles and needs none).
+HANDLE outputHandle(DWORD which) {
+    HANDLE out = GetStdHandle(which);
+    if (out != nullptr && out != INVALID_HANDLE_VALUE) {
+        return out;
+    }
+    static const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != 0;
+    if (!attached) {
+        return nullptr;
+    }
+    out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    SetStdHandle(which, out);
+    return out;
+}
+
 void writeText(DWORD which, const std::string& text) {
-    const HANDLE out = GetStdHandle(which);
-    if (out == nullptr || out == INVALID_HANDLE_VALUE || text.empty()) {
+    if (text.empty()) {
+        return;
+    }
+    const HANDLE out = outputHandle(which);
+    if (out == nullptr) {
         return;
     }
     DWORD mode = 0;
