@@ -20,31 +20,16 @@ function(drape_windows_test name sources)
         ENVIRONMENT "${DRAPE_WINE_ENVIRONMENT};DRAPE_BIN_DIR=$<TARGET_FILE_DIR:drape>")
 endfunction()
 
-function(drape_windows_test_sources out)
-    set(sources)
-    foreach(folder IN LISTS ARGN)
-        file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
-        list(APPEND sources ${found})
-    endforeach()
-    set(${out} ${sources} PARENT_SCOPE)
-endfunction()
-
 # The portable suites, unchanged: the raster layer, and everything above the platform layer on
 # the fake platform.
-drape_windows_test_sources(raster_sources raster)
+drape_test_sources(raster_sources raster)
 drape_windows_test(drape_raster_tests "${raster_sources}" drape_raster)
-drape_windows_test_sources(core_sources state images interp gui run)
-list(REMOVE_ITEM core_sources
-    ${CMAKE_CURRENT_SOURCE_DIR}/run/end_to_end_test.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/run/resident_process_test.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/run/window_process_test.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/run/settings_window_process_test.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/interp/text_layer_real_font_test.cpp)
+drape_test_sources(core_sources state images interp gui run)
 drape_windows_test(drape_core_tests "${core_sources}" drape_run)
 
 # The win32 backend itself against Wine, with the platform tests that hold for every backend;
 # the interpreter's text layer draws through the backend's fonts to check where text lands.
-drape_windows_test_sources(win32_sources platform/win32)
+drape_test_sources(win32_sources platform/win32)
 drape_windows_test(drape_win32_tests "${win32_sources};${CMAKE_CURRENT_SOURCE_DIR}/platform/unicode_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/platform/area_resample_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/platform/platform_concerns_test.cpp"
     drape_platform_native drape_interp)
 # The version block of drape.exe is read back with the version library.
