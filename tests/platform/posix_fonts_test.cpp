@@ -6,98 +6,24 @@
 #include <string>
 #include <vector>
 
+#include "font_test_support.h"
 #include "posix_test_env.h"
 
 namespace drape::platform::posix::testing {
 namespace {
 
-// Rendered coverage and where the ink lies in it.
-struct Canvas {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> pixels;
+using fonttest::Canvas;
+using fonttest::Ink;
+using fonttest::inkOf;
+using fonttest::meanColumn;
 
-    MutablePixelView view() {
-        return {width, height, static_cast<size_t>(width) * 3, pixels.data()};
-    }
-    const uint8_t* at(int x, int y) const {
-        return pixels.data() + (static_cast<size_t>(y) * static_cast<size_t>(width) + x) * 3;
-    }
-    bool inked(int x, int y) const { return at(x, y)[0] != 0; }
-};
-
-struct Ink {
-    int left = 1 << 30;
-    int top = 1 << 30;
-    int right = -1;  // inclusive
-    int bottom = -1;
-    bool empty() const { return right < 0; }
-};
-
-Ink inkOf(const Canvas& canvas, int fromRow = 0, int toRow = 1 << 30) {
-    Ink ink;
-    for (int y = fromRow; y < std::min(toRow, canvas.height); ++y) {
-        for (int x = 0; x < canvas.width; ++x) {
-            if (canvas.inked(x, y)) {
-                ink.left = std::min(ink.left, x);
-                ink.top = std::min(ink.top, y);
-                ink.right = std::max(ink.right, x);
-                ink.bottom = std::max(ink.bottom, y);
-            }
-        }
-    }
-    return ink;
-}
-
-// Mean column of the ink in a band of rows, weighted by coverage.
-double meanColumn(const Canvas& canvas, int fromRow, int toRow) {
-    double sum = 0;
-    double weight = 0;
-    for (int y = fromRow; y < toRow; ++y) {
-        for (int x = 0; x < canvas.width; ++x) {
-            sum += x * static_cast<double>(canvas.at(x, y)[0]);
-            weight += canvas.at(x, y)[0];
-        }
-    }
-    return weight > 0 ? sum / weight : -1;
-}
-
-class PosixFontsTest : public ::testing::Test {
+class PosixFontsTest : public fonttest::FontsFixture {
   protected:
     void SetUp() override {
         env_.unset("DISPLAY");
         env_.unset("DRAPE_DPI");
         platform_.setReporter([this](const std::string& line) { reports_.push_back(line); });
     }
-    void TearDown() override {
-        for (const FontId font : made_) {
-            platform_.destroyFont(font);
-        }
-    }
-
-    FontId font(const std::string& face, int pixelHeight, bool bold = true, bool italic = false) {
-        FontRequest request;
-        request.face = face;
-        request.pixelHeight = pixelHeight;
-        request.weight = bold ? 700 : 400;
-        request.italic = italic;
-        request.highQuality = true;
-        return make(request);
-    }
-    FontId make(const FontRequest& request) {
-        const FontId id = platform_.createFont(request);
-        EXPECT_NE(id, 0u) << request.face;
-        made_.push_back(id);
-        return id;
-    }
-
-    Canvas render(FontId id, const std::string& text, int x, int width, int height) {
-        Canvas canvas{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
-        platform_.renderText(id, text, x, canvas.view());
-        return canvas;
-    }
-
-    int width(FontId id, const std::string& text) { return platform_.measureText(id, text).width; }
 
     // True when fontconfig has the Liberation fonts, which stand in for Arial.
     bool haveLiberation() {
@@ -106,10 +32,11 @@ class PosixFontsTest : public ::testing::Test {
         return width(liberation, "0123456789") != width(fallback, "0123456789");
     }
 
+    Drawing& drawing() override { return platform_.drawing(); }
+
     ScopedEnv env_;
     PosixPlatform platform_;
     std::vector<std::string> reports_;
-    std::vector<FontId> made_;
 };
 
 TEST_F(PosixFontsTest, WiderTextMeasuresWiderAndBoldWiderStill) {
@@ -192,10 +119,13 @@ TEST_F(PosixFontsTest, QualityChoosesGreyOrTwoLevelCoverageInAllChannelsAlike) {
     const Canvas crisp = render(make(request), "Rounded", 0, 200, 40);
     const auto levels = [](const Canvas& canvas) {
         std::vector<bool> seen(256);
-        for (size_t i = 0; i < canvas.pixels.size(); i += 3) {
-            EXPECT_EQ(canvas.pixels[i], canvas.pixels[i + 1]);
-            EXPECT_EQ(canvas.pixels[i], canvas.pixels[i + 2]);
-            seen[canvas.pixels[i]] = true;
+        for (int y = 0; y < canvas.height; ++y) {
+            for (int x = 0; x < canvas.width; ++x) {
+                const uint8_t* pixel = canvas.at(x, y);
+                EXPECT_EQ(pixel[0], pixel[1]);
+                EXPECT_EQ(pixel[0], pixel[2]);
+                seen[pixel[0]] = true;
+            }
         }
         return std::count(seen.begin() + 1, seen.end() - 1, true);
     };

@@ -10,125 +10,22 @@
 #include <string>
 #include <vector>
 
+#include "platform/font_test_support.h"
 #include "platform/win32/win32_drawing.h"
 
 namespace drape::platform::win32 {
 namespace {
 
-constexpr uint8_t kGuard = 0xA5;
+using fonttest::Canvas;
+using fonttest::Ink;
+using fonttest::inkOf;
+using fonttest::meanColumn;
 
-// A coverage buffer whose rows are padded with guard bytes and followed by guard rows, so that
-// a write outside the view shows.
-struct Canvas {
-    int width = 0;
-    int height = 0;
-    size_t stride = 0;
-    std::vector<uint8_t> pixels;
-
-    Canvas(int w, int h) : width(w), height(h), stride(static_cast<size_t>(w) * 3 + 5) {
-        pixels.assign(stride * static_cast<size_t>(h + 2), kGuard);
-        for (int y = 0; y < h; ++y) {
-            std::fill_n(pixels.begin() + static_cast<ptrdiff_t>(y * stride),
-                        static_cast<size_t>(w) * 3, uint8_t{0});
-        }
-    }
-    MutablePixelView view() { return {width, height, stride, pixels.data()}; }
-    const uint8_t* at(int x, int y) const {
-        return pixels.data() + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3;
-    }
-    uint8_t value(int x, int y) const { return at(x, y)[0]; }
-    bool guardsIntact() const {
-        for (size_t i = 0; i < pixels.size(); ++i) {
-            const size_t row = i / stride;
-            const bool inside =
-                row < static_cast<size_t>(height) && i % stride < static_cast<size_t>(width) * 3;
-            if (!inside && pixels[i] != kGuard) {
-                return false;
-            }
-        }
-        return true;
-    }
-    int64_t totalCoverage() const {
-        int64_t sum = 0;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                sum += value(x, y);
-            }
-        }
-        return sum;
-    }
-};
-
-struct Ink {
-    int left = 1 << 30;
-    int top = 1 << 30;
-    int right = -1;  // inclusive
-    int bottom = -1;
-    bool empty() const { return right < 0; }
-};
-
-Ink inkOf(const Canvas& canvas) {
-    Ink ink;
-    for (int y = 0; y < canvas.height; ++y) {
-        for (int x = 0; x < canvas.width; ++x) {
-            if (canvas.value(x, y) != 0) {
-                ink.left = std::min(ink.left, x);
-                ink.top = std::min(ink.top, y);
-                ink.right = std::max(ink.right, x);
-                ink.bottom = std::max(ink.bottom, y);
-            }
-        }
-    }
-    return ink;
-}
-
-// Mean column of the ink in rows [fromRow, toRow), weighted by coverage.
-double meanColumn(const Canvas& canvas, int fromRow, int toRow) {
-    double sum = 0;
-    double weight = 0;
-    for (int y = fromRow; y < toRow; ++y) {
-        for (int x = 0; x < canvas.width; ++x) {
-            sum += x * static_cast<double>(canvas.value(x, y));
-            weight += canvas.value(x, y);
-        }
-    }
-    return weight > 0 ? sum / weight : -1;
-}
-
-class Win32FontsTest : public ::testing::Test {
+class Win32FontsTest : public fonttest::FontsFixture {
   protected:
-    void TearDown() override {
-        for (const FontId font : made_) {
-            drawing_.destroyFont(font);
-        }
-    }
-
-    FontId make(const FontRequest& request) {
-        const FontId id = drawing_.createFont(request);
-        EXPECT_NE(id, 0u) << request.face;
-        made_.push_back(id);
-        return id;
-    }
-    FontId font(const std::string& face, int pixelHeight, bool bold = true, bool italic = false) {
-        FontRequest request;
-        request.face = face;
-        request.pixelHeight = pixelHeight;
-        request.weight = bold ? 700 : 400;
-        request.italic = italic;
-        request.highQuality = true;
-        return make(request);
-    }
-
-    Canvas render(FontId id, const std::string& text, int x, int width, int height) {
-        Canvas canvas(width, height);
-        drawing_.renderText(id, text, x, canvas.view());
-        EXPECT_TRUE(canvas.guardsIntact()) << text << " at " << x;
-        return canvas;
-    }
-    int width(FontId id, const std::string& text) { return drawing_.measureText(id, text).width; }
+    Drawing& drawing() override { return drawing_; }
 
     Win32Drawing drawing_;
-    std::vector<FontId> made_;
 };
 
 TEST_F(Win32FontsTest, MeasureGrowsWithTheTextAndBoldIsWiderAndHeavier) {
@@ -388,7 +285,7 @@ struct Image {
         : width(w),
           height(h),
           stride(static_cast<size_t>(w) * 3 + padding),
-          pixels(stride * static_cast<size_t>(h), kGuard) {}
+          pixels(stride * static_cast<size_t>(h), fonttest::kCoverageGuard) {}
     uint8_t* at(int x, int y) {
         return pixels.data() + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3;
     }
@@ -405,7 +302,8 @@ struct Image {
     MutablePixelView target() { return {width, height, stride, pixels.data()}; }
     bool paddingIntact() const {
         for (size_t i = 0; i < pixels.size(); ++i) {
-            if (i % stride >= static_cast<size_t>(width) * 3 && pixels[i] != kGuard) {
+            if (i % stride >= static_cast<size_t>(width) * 3 &&
+                pixels[i] != fonttest::kCoverageGuard) {
                 return false;
             }
         }
