@@ -37,10 +37,10 @@ target_link_libraries(drape_win32_tests PRIVATE version)
 add_dependencies(drape_win32_tests drape)
 
 # drape.exe as a user runs it: bitmap, registry, message boxes, instances, the settings window.
-# Only with every win32 concern in place: until then drape.exe cannot paint or open a window.
 option(DRAPE_WINE_PROGRAM_TESTS "Run drape.exe itself under Wine" ON)
-find_package(Python3 COMPONENTS Interpreter)
-if(DRAPE_WINE_PROGRAM_TESTS AND Python3_Interpreter_FOUND)
+if(DRAPE_WINE_PROGRAM_TESTS)
+    # Required, so that a machine without Python fails here instead of skipping the cases.
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
     add_test(NAME drape_exe_under_wine
         COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/run/windows_program_test.py)
     set_tests_properties(drape_exe_under_wine PROPERTIES FIXTURES_REQUIRED wine
