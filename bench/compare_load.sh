@@ -26,18 +26,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/config" "$work/runtime"
 chmod 700 "$work/runtime"
 
-# Runs "$@" $runs times; prints "median_seconds peak_kb".
-measure() {
-    local times=() peak=0
-    for ((i = 0; i < runs; i++)); do
-        /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>&1
-        read -r seconds kb <"$work/time"
-        times+=("$seconds")
-        ((kb > peak)) && peak=$kb
-    done
-    printf '%s\n' "${times[@]}" | sort -n | awk -v peak="$peak" \
-        '{ t[NR] = $1 } END { printf "%.3f %d\n", t[int((NR + 1) / 2)], peak }'
-}
+source bench/measure.sh
 
 drape=$(measure env -u DISPLAY TMPDIR="$work" XDG_CONFIG_HOME="$work/config" \
     XDG_RUNTIME_DIR="$work/runtime" HOME="$work" DRAPE_MONITORS=3840x2160@0,0 \
