@@ -16,6 +16,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "platform/win32/win32_com.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_text.h"
 
@@ -54,34 +55,6 @@ class ComPointer {
         }
     }
     Interface* pointer_ = nullptr;
-};
-
-// COM for the calling thread while one shell link is written. Each start that succeeds is
-// matched by its end, so a thread that had COM running before keeps it afterwards, and one
-// that had none is left without.
-class ComApartment {
-  public:
-    ComApartment() {
-        // The shell's objects live in a single-threaded apartment, as the program's windows
-        // do. A thread that someone else put in the other model can still use them.
-        const HRESULT started =
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-        started_ = SUCCEEDED(started);
-        usable_ = started_ || started == RPC_E_CHANGED_MODE;
-    }
-    ~ComApartment() {
-        if (started_) {
-            CoUninitialize();
-        }
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-    bool usable() const { return usable_; }
-
-  private:
-    bool started_ = false;
-    bool usable_ = false;
 };
 
 // A string value under the desktop key, "" when it is missing or not a string.

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/win32_com.h"
 #include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_text.h"
 
@@ -86,7 +87,7 @@ std::string Win32Controls::chooseFolder(const std::string& title) {
     if (!windowing_.hasGraphicalDisplay()) {
         return {};
     }
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const ComApartment com;
     const std::wstring caption = wide(title);
     wchar_t name[MAX_PATH] = {};
     BROWSEINFOW browse{};
@@ -101,9 +102,6 @@ std::string Win32Controls::chooseFolder(const std::string& title) {
             chosen = narrow(path);
         }
         CoTaskMemFree(list);
-    }
-    if (SUCCEEDED(com)) {
-        CoUninitialize();
     }
     return chosen;
 }

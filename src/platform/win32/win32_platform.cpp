@@ -13,16 +13,13 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
-#include <cwchar>
-#include <string_view>
-
 #include "platform/platform.h"
-#include "platform/unicode.h"
 #include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_drawing.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
+#include "platform/win32/win32_text.h"
 #include "platform/win32/win32_windowing.h"
 
 namespace drape::platform {
@@ -66,10 +63,7 @@ std::vector<std::string> programArguments(int argc, char** argv) {
     std::vector<std::string> arguments;
     // The first is the program's own name.
     for (int i = 1; i < count; ++i) {
-        // wchar_t is a UTF-16 unit on Windows.
-        static_assert(sizeof(wchar_t) == sizeof(char16_t));
-        arguments.push_back(utf16ToUtf8(
-            std::u16string_view(reinterpret_cast<const char16_t*>(wide[i]), std::wcslen(wide[i]))));
+        arguments.push_back(win32::narrow(wide[i]));
     }
     LocalFree(wide);
     return arguments;
