@@ -474,8 +474,12 @@ void Win32System::printText(const std::string& text) {
     writeText(STD_OUTPUT_HANDLE, text);
 }
 
+void writeToStandardError(const std::string& text) {
+    writeText(STD_ERROR_HANDLE, text);
+}
+
 void Win32System::reportError(const std::string& line) {
-    writeText(STD_ERROR_HANDLE, line + "\n");
+    writeToStandardError(line + "\n");
 }
 
 }  // namespace drape::platform::win32

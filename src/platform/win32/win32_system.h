@@ -19,6 +19,10 @@ struct WindowsVersion {
 // anything newer than Windows 8 or unknown).
 int osVersionCodeOf(const WindowsVersion& version);
 
+// Writes text to the standard error as the System concern's reports go: UTF-16 to a console
+// (the parent's, borrowed when the program has none), UTF-8 bytes to a file or pipe.
+void writeToStandardError(const std::string& text);
+
 class Win32System final : public System {
   public:
     std::string hostName() override;

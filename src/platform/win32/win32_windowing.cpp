@@ -8,29 +8,11 @@
 // [X] Page viewer: none (openViewer false); the documentation window is built from controls
 #include "platform/win32/win32_windowing.h"
 
+#include "platform/win32/win32_system.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_layer.h"
 
 namespace drape::platform::win32 {
-
-namespace {
-
-void writeToStandardError(const std::string& text) {
-    const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    DWORD mode = 0;
-    DWORD written = 0;
-    if (GetConsoleMode(handle, &mode)) {
-        const std::wstring units = wide(text);
-        WriteConsoleW(handle, units.data(), static_cast<DWORD>(units.size()), &written, nullptr);
-    } else {
-        WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    }
-}
-
-}  // namespace
 
 Win32Windowing::Win32Windowing() : layer_(std::make_unique<WindowLayer>()) {}
 
