@@ -24,6 +24,19 @@ endfunction()
 # the fake platform.
 drape_test_sources(raster_sources raster)
 drape_windows_test(drape_raster_tests "${raster_sources}" drape_raster)
+# The decoder samples come from a Python script on this side of Wine, written before the suite.
+# Python is required, so that a machine without it fails here instead of skipping cases.
+# Debian's own interpreter comes first: Pillow is its package python3-pil, which another
+# python3 earlier on the PATH does not see.
+find_program(Python3_EXECUTABLE python3 PATHS /usr/bin NO_DEFAULT_PATH)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(DRAPE_DECODE_SAMPLES ${CMAKE_BINARY_DIR}/decode-samples)
+add_test(NAME DecodeSamples COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/raster/make_decode_samples.py
+    ${DRAPE_DECODE_SAMPLES})
+set_tests_properties(DecodeSamples PROPERTIES FIXTURES_SETUP decode_samples)
+set_tests_properties(drape_raster_tests PROPERTIES FIXTURES_REQUIRED "wine;decode_samples")
+set_property(TEST drape_raster_tests APPEND PROPERTY ENVIRONMENT
+    "DRAPE_DECODE_SAMPLES=${DRAPE_DECODE_SAMPLES}")
 drape_test_sources(core_sources state images interp gui run)
 drape_windows_test(drape_core_tests "${core_sources}" drape_run)
 
@@ -39,8 +52,6 @@ add_dependencies(drape_win32_tests drape)
 # drape.exe as a user runs it: bitmap, registry, message boxes, instances, the settings window.
 option(DRAPE_WINE_PROGRAM_TESTS "Run drape.exe itself under Wine" ON)
 if(DRAPE_WINE_PROGRAM_TESTS)
-    # Required, so that a machine without Python fails here instead of skipping the cases.
-    find_package(Python3 REQUIRED COMPONENTS Interpreter)
     add_test(NAME drape_exe_under_wine
         COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/run/windows_program_test.py)
     set_tests_properties(drape_exe_under_wine PROPERTIES FIXTURES_REQUIRED wine

@@ -39,7 +39,10 @@ inline void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
 
 // The generated samples. Test processes share them: the folder is named after the script's
 // contents and kept, so ctest's one process per test does not run the script each time. A run
-// that had to skip samples (a tool missing) keeps its folder to itself and removes it.
+// that had to skip samples (a tool missing) keeps its folder to itself and removes it. Where
+// the tests cannot run the script themselves (the Windows build under Wine, whose processes
+// cannot start the host's Python), the test run writes the folder first and names it in
+// DRAPE_DECODE_SAMPLES.
 class SampleFolder {
   public:
     static const SampleFolder& get() {
@@ -74,6 +77,13 @@ class SampleFolder {
   private:
     SampleFolder() {
         namespace fs = std::filesystem;
+        if (const char* given = std::getenv("DRAPE_DECODE_SAMPLES")) {
+            folder = given;
+            if (!fs::is_directory(folder)) {
+                problem = "DRAPE_DECODE_SAMPLES names no folder: " + folder.string();
+            }
+            return;
+        }
         const fs::path script =
             fs::path(DRAPE_TESTS_SOURCE_DIR) / "raster" / "make_decode_samples.py";
         const auto contents = readBytes(script);
