@@ -39,6 +39,8 @@ set_property(TEST drape_raster_tests APPEND PROPERTY ENVIRONMENT
     "DRAPE_DECODE_SAMPLES=${DRAPE_DECODE_SAMPLES}")
 drape_test_sources(core_sources state images interp gui run)
 drape_windows_test(drape_core_tests "${core_sources}" drape_run)
+drape_test_sources(drape98_sources drape98)
+drape_windows_test(drape98_tests "${drape98_sources}" drape_drape98)
 
 # The win32 backend itself against Wine, with the platform tests that hold for every backend;
 # the interpreter's text layer draws through the backend's fonts to check where text lands.

@@ -12,21 +12,23 @@ namespace {
 constexpr int kPixelsPerLine = 23;
 }
 
+std::string WithCrLf(std::string_view text) {
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n') {
+            crlf += '\r';
+        }
+        crlf += c;
+    }
+    // The last line has no line break after it.
+    while (crlf.size() >= 2 && crlf.compare(crlf.size() - 2, 2, "\r\n") == 0) {
+        crlf.resize(crlf.size() - 2);
+    }
+    return crlf;
+}
+
 const std::string& HelpText() {
-    static const std::string text = [] {
-        std::string crlf;
-        for (char c : std::string_view(kManualText)) {
-            if (c == '\n') {
-                crlf += '\r';
-            }
-            crlf += c;
-        }
-        // The last line has no line break after it.
-        while (crlf.size() >= 2 && crlf.compare(crlf.size() - 2, 2, "\r\n") == 0) {
-            crlf.resize(crlf.size() - 2);
-        }
-        return crlf;
-    }();
+    static const std::string text = WithCrLf(kManualText);
     return text;
 }
 
@@ -150,8 +152,9 @@ bool showInWindow(const std::string& title, const std::string& text, int linesPe
     return true;
 }
 
-// The terminal pager, or the text printed whole where there is none.
-void showInTerminal(const std::string& title, const std::string& text, int linesPerPage) {
+}  // namespace
+
+void ShowPagesInTerminal(const std::string& title, const std::string& text, int linesPerPage) {
     platform::Platform& os = platform::current();
     if (!os.openViewer(title, linesPerPage)) {
         std::string plain;
@@ -182,8 +185,6 @@ void showInTerminal(const std::string& title, const std::string& text, int lines
     os.closeViewer();
 }
 
-}  // namespace
-
 void ShowDocumentation(const std::string& title, const std::string& text) {
     platform::Platform& os = platform::current();
     // The page size follows the main display as it is now.
@@ -192,7 +193,7 @@ void ShowDocumentation(const std::string& title, const std::string& text) {
     if (os.hasGraphicalDisplay() && showInWindow(title, text, std::max(linesPerPage, 1))) {
         return;
     }
-    showInTerminal(title, text, linesPerPage);
+    ShowPagesInTerminal(title, text, linesPerPage);
 }
 
 }  // namespace drape

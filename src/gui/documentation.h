@@ -3,10 +3,13 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace drape {
 
+// Text with LF line ends as the viewers show it: CR LF between lines, none after the last.
+std::string WithCrLf(std::string_view text);
 // The embedded manual: plain text for a fixed-pitch font, lines separated by CR LF.
 const std::string& HelpText();
 // " Drape v1.81 - 02.04.2016 build 209 save 4605": the viewer's title.
@@ -26,6 +29,8 @@ int LinesPerPage(int height);
 // graphical display is reachable, else in the terminal's pager; without either the text is
 // printed whole.
 void ShowDocumentation(const std::string& title, const std::string& text);
+// The viewer's stand-in without a window: the terminal's pager, or the text printed whole.
+void ShowPagesInTerminal(const std::string& title, const std::string& text, int linesPerPage);
 
 // The viewer window's controls.
 enum ViewerControl : int {

@@ -75,27 +75,16 @@ bool IsWholeDesktopPicture(int32_t width, int32_t height, int32_t canvasWidth, i
            int64_t{height} * 100 > int64_t{canvasHeight} * (100 - int64_t{expand});
 }
 
-void FitImageFile(const std::string& path) {
-    Settings& s = settings();
-    if (raster::readImageFile(raster::kSecondImage, path) == nullptr) {
-        if (!s.silent) {
-            platform::current().messageBox(kProductTitle,
-                                           std::string(kMissingImageMessage) + "\r\n\r\n" + path,
-                                           platform::kMbIconError);
-        }
-        return;
-    }
+void FitLoadedImage(int32_t distort, int32_t expand) {
     const int32_t canvasWidth = raster::widthOf(raster::kCanvasImage);
     const int32_t canvasHeight = raster::heightOf(raster::kCanvasImage);
     const int32_t w = raster::widthOf(raster::kSecondImage);
     const int32_t h = raster::heightOf(raster::kSecondImage);
-    if (canvasWidth > 0 && canvasHeight > 0) {
+    if (w > 0 && h > 0 && canvasWidth > 0 && canvasHeight > 0) {
         const float desktopAspect =
             static_cast<float>(canvasWidth) / static_cast<float>(canvasHeight);
-        const double d = s.distort;
-        const bool wholeDesktop =
-            IsWholeDesktopPicture(w, h, canvasWidth, canvasHeight, s.distort, s.expand);
-        if (wholeDesktop) {
+        const double d = distort;
+        if (IsWholeDesktopPicture(w, h, canvasWidth, canvasHeight, distort, expand)) {
             fitToTarget(0, 0, canvasWidth, canvasHeight, desktopAspect, d);
         } else {
             const MonitorState& m = state().monitor;

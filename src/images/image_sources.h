@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "state/product.h"
 
@@ -13,6 +14,13 @@ inline constexpr const char* kMissingImageMessage = "Missing image file";
 // Fits the image file onto monitors firstMonitor..lastMonitor of the current run, or over the
 // whole canvas when it is a picture made for the whole desktop.
 void FitImageFile(const std::string& path);
+// Fits the photograph in the second image onto the canvas as `FitImageFile` does, with the
+// given limits in percent, then releases it.
+void FitLoadedImage(int32_t distort, int32_t expand);
+// The entries of a pairs file: eight per line that holds a comma, in file order (missing
+// fields empty, fields past the eighth dropped); blank lines and ";" comments give none.
+inline constexpr int kFieldsPerPair = 8;
+std::vector<std::string> ReadPairsFile(const std::string& bytes);
 // Loads one image for every monitor from a folder or a folder word.
 void LoadRandomImages(const std::string& argument);
 

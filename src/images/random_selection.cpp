@@ -11,7 +11,6 @@ namespace drape {
 
 namespace {
 
-constexpr int kFieldsPerPair = 8;
 constexpr int64_t kMinPairsFileBytes = 3;
 constexpr size_t kMaxPairsFileBytes = size_t{16} << 20;
 
@@ -27,29 +26,6 @@ std::string resolveFolder(const std::string& argument) {
         folder += separator;
     }
     return folder;
-}
-
-// Eight entries per pair line, in file order; lines without a comma are not pairs.
-std::vector<std::string> readPairs(const std::string& bytes) {
-    std::vector<std::string> entries;
-    for (const std::string& raw : SplitTextLines(bytes)) {
-        const std::string line = TrimBlanks(raw);
-        if (line.empty() || line.front() == ';' || line.find(',') == std::string::npos) {
-            continue;
-        }
-        size_t start = 0;
-        for (int field = 0; field < kFieldsPerPair; ++field) {
-            if (start == std::string::npos) {
-                entries.emplace_back();
-                continue;
-            }
-            const size_t comma = line.find(',', start);
-            entries.push_back(
-                line.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-            start = comma == std::string::npos ? std::string::npos : comma + 1;
-        }
-    }
-    return entries;
 }
 
 void fitOnMonitor(int32_t monitor, const std::string& path) {
@@ -71,7 +47,7 @@ void LoadRandomImages(const std::string& argument) {
         // A pairs file that cannot be read gives no pair lines: nothing is drawn.
         const auto bytes = os.readFile(pairsFile, kMaxPairsFileBytes);
         const std::vector<std::string> entries =
-            bytes ? readPairs(*bytes) : std::vector<std::string>{};
+            bytes ? ReadPairsFile(*bytes) : std::vector<std::string>{};
         if (entries.empty()) {
             return;
         }

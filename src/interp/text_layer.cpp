@@ -27,23 +27,9 @@ constexpr uint32_t kLineAlpha = 96;
 constexpr uint32_t kShadowAlpha = 16;
 constexpr int kShadowOffset = 2;
 
-// Replaces every occurrence of `placeholder`, never looking into what it put in.
-void replaceAll(std::string& text, std::string_view placeholder, const std::string& value) {
-    for (size_t at = text.find(placeholder); at != std::string::npos;
-         at = text.find(placeholder, at + value.size())) {
-        text.replace(at, placeholder.size(), value);
-    }
-}
-
 std::string twoDigits(int value) {
     value = ((value % 100) + 100) % 100;
     return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
-}
-
-std::string timestamp() {
-    const platform::LocalTime t = platform::current().localTime();
-    return twoDigits(t.day) + "/" + twoDigits(t.month) + "/" + twoDigits(t.year) + " " +
-           twoDigits(t.hour) + ":" + twoDigits(t.minute) + ":" + twoDigits(t.second);
 }
 
 std::string allAddresses() {
@@ -76,20 +62,25 @@ int clampToInt(int64_t value) {
                                                 std::numeric_limits<int>::max()));
 }
 
-// The colour of text: `textColour` or its inverse, with the alpha byte added.
-raster::Colour textColourWithAlpha(uint32_t alpha, bool inverse) {
-    const uint32_t colour = settings().textColour & 0xFFFFFFu;
+// The colour of text: the style's colour or its inverse, with the alpha byte added.
+raster::Colour textColourWithAlpha(const TextStyle& style, uint32_t alpha, bool inverse) {
+    const uint32_t colour = style.textColour & 0xFFFFFFu;
     return (inverse ? colour ^ 0xFFFFFFu : colour) + (alpha << 24);
 }
 
-// Starts drawing on the canvas in the text mode of the settings; false without a canvas.
-bool openCanvasForText() {
+// Starts drawing on the canvas in the style's text mode; false without a canvas.
+bool openCanvasForText(const TextStyle& style) {
     if (raster::openContext(raster::kCanvasImage) == 0) {
         return false;
     }
-    raster::setMode(settings().transparent ? raster::DrawMode::Blend
-                                           : raster::DrawMode::TransparentBackground);
+    raster::setMode(style.transparent ? raster::DrawMode::Blend
+                                      : raster::DrawMode::TransparentBackground);
     return true;
+}
+
+TextStyle styleOfSettings() {
+    const Settings& s = settings();
+    return {s.fontName, s.fontSize, s.textColour, s.transparent};
 }
 
 // The left edge that centres text `width` wide on the current monitor.
@@ -98,14 +89,13 @@ int64_t centredX(int width) {
     return int64_t{m.monitorX} + m.monitorWidth / 2 - width / 2;
 }
 
-void drawLinesOnMonitor(const std::string& argument, raster::FontHandle heading,
-                        raster::FontHandle line) {
-    const std::string text = ExpandPlaceholders(argument);
-    if (!openCanvasForText()) {
+void drawLinesOnMonitor(const std::string& text, const TextStyle& style,
+                        raster::FontHandle heading, raster::FontHandle line) {
+    if (!openCanvasForText(style)) {
         return;
     }
     const MonitorState& m = state().monitor;
-    const int32_t fontSize = settings().fontSize;
+    const int32_t fontSize = style.fontSize;
     const int64_t base = int64_t{m.monitorY} + m.monitorHeight / 2;
     size_t start = 0;
     for (int k = 1; start <= text.size(); ++k) {
@@ -124,8 +114,9 @@ void drawLinesOnMonitor(const std::string& argument, raster::FontHandle heading,
             k == 1 ? base - fontSize / 2
                    : std::llround(static_cast<double>(base) - 0.4 * fontSize + 0.8 * fontSize * k);
         raster::paintText(clampToInt(int64_t{x} + kShadowOffset), clampToInt(y + kShadowOffset),
-                          content, textColourWithAlpha(kShadowAlpha, true), 0);
-        raster::paintText(x, clampToInt(y), content, textColourWithAlpha(kLineAlpha, false), 0);
+                          content, textColourWithAlpha(style, kShadowAlpha, true), 0);
+        raster::paintText(x, clampToInt(y), content,
+                          textColourWithAlpha(style, kLineAlpha, false), 0);
     }
     raster::closeContext();
 }
@@ -134,52 +125,74 @@ void drawLinesOnMonitor(const std::string& argument, raster::FontHandle heading,
 
 std::string ExpandPlaceholders(const std::string& text) {
     std::string out = text;
-    replaceAll(out, "~user~", UserName());
-    replaceAll(out, "~ip~", FormatAddress(state().addresses.currentAddress));
-    replaceAll(out, "~host~", HostName());
-    replaceAll(out, "~timestamp~", timestamp());
+    ReplaceAll(out, "~user~", UserName());
+    ReplaceAll(out, "~ip~", FormatAddress(state().addresses.currentAddress));
+    ReplaceAll(out, "~host~", HostName());
+    ReplaceAll(out, "~timestamp~", FormatTimestamp());
     const std::string monitorNumber = std::to_string(int64_t{state().monitor.currentMonitor} + 1);
-    replaceAll(out, "~desktop~", monitorNumber);
-    replaceAll(out, "~monitor~", monitorNumber);
-    replaceAll(out, "~USER~", platform::toUpper(UserName()));
-    replaceAll(out, "~HOST~", platform::toUpper(HostName()));
+    ReplaceAll(out, "~desktop~", monitorNumber);
+    ReplaceAll(out, "~monitor~", monitorNumber);
+    ReplaceAll(out, "~USER~", platform::toUpper(UserName()));
+    ReplaceAll(out, "~HOST~", platform::toUpper(HostName()));
     if (out.find("~ipall~") != std::string::npos) {
-        replaceAll(out, "~ipall~", allAddresses());
+        ReplaceAll(out, "~ipall~", allAddresses());
     }
     return out;
 }
 
+void ReplaceAll(std::string& text, const std::string& placeholder, const std::string& value) {
+    if (placeholder.empty()) {
+        return;
+    }
+    for (size_t at = text.find(placeholder); at != std::string::npos;
+         at = text.find(placeholder, at + value.size())) {
+        text.replace(at, placeholder.size(), value);
+    }
+}
+
+std::string FormatTimestamp() {
+    const platform::LocalTime t = platform::current().localTime();
+    return twoDigits(t.day) + "/" + twoDigits(t.month) + "/" + twoDigits(t.year) + " " +
+           twoDigits(t.hour) + ":" + twoDigits(t.minute) + ":" + twoDigits(t.second);
+}
+
 void DrawBigText(const std::string& argument) {
-    const std::string text = bigTextPart(ExpandPlaceholders(argument));
+    DrawCentredBigText(bigTextPart(ExpandPlaceholders(argument)), styleOfSettings());
+}
+
+void DrawCentredBigText(const std::string& text, const TextStyle& style) {
     const MonitorState& m = state().monitor;
-    const Settings& s = settings();
     // The size follows the monitor's height, so every monitor gets a font of its own.
     const raster::FontHandle font =
-        raster::openFont(kBigFont, s.fontName, m.monitorHeight * 6 / 9, kTextFontFlags);
+        raster::openFont(kBigFont, style.fontName, m.monitorHeight * 6 / 9, kTextFontFlags);
     if (font == 0) {
         return;
     }
-    if (openCanvasForText()) {
+    if (openCanvasForText(style)) {
         raster::selectFont(font);
         const int width = raster::measureTextWidth(text);
         const int height = raster::measureTextHeight(text);
         const int64_t y = int64_t{m.monitorY} + m.monitorHeight / 2 - height / 2;
         raster::paintText(clampToInt(centredX(width)), clampToInt(y), text,
-                          textColourWithAlpha(kBigAlpha, false), 0);
+                          textColourWithAlpha(style, kBigAlpha, false), 0);
         raster::closeContext();
     }
     raster::closeFont(kBigFont);
 }
 
 void DrawTextLines(const std::string& argument) {
-    const Settings& s = settings();
+    DrawTextLines(argument, styleOfSettings(), ExpandPlaceholders);
+}
+
+void DrawTextLines(const std::string& argument, const TextStyle& style,
+                   const TextExpander& expand) {
     const raster::FontHandle heading =
-        raster::openFont(kHeadingFont, s.fontName, s.fontSize, kTextFontFlags);
+        raster::openFont(kHeadingFont, style.fontName, style.fontSize, kTextFontFlags);
     const raster::FontHandle line =
-        raster::openFont(kLineFont, s.fontName, s.fontSize / 2, kTextFontFlags);
+        raster::openFont(kLineFont, style.fontName, style.fontSize / 2, kTextFontFlags);
     ForEachSelectedMonitor([&](int32_t index) {
         state().monitor.currentMonitor = index;
-        drawLinesOnMonitor(argument, heading, line);
+        drawLinesOnMonitor(expand(argument), style, heading, line);
     });
     raster::closeFont(kHeadingFont);
     raster::closeFont(kLineFont);

@@ -50,13 +50,17 @@ void composeOutput() {
 
 }  // namespace
 
+void ComposeWallpaperImage() {
+    const DesktopRect& bounds = state().monitors.bounds;
+    raster::newImage(kOutput, bounds.width, bounds.height, 24, raster::makeColour(0, 0, 0));
+    composeOutput();
+}
+
 void WriteAndInstallWallpaper() {
     Settings& s = settings();
     platform::Platform& os = platform::current();
-    const DesktopRect& bounds = state().monitors.bounds;
 
-    raster::newImage(kOutput, bounds.width, bounds.height, 24, raster::makeColour(0, 0, 0));
-    composeOutput();
+    ComposeWallpaperImage();
     const bool written = raster::writeBmpFile(kOutput, s.outputPath) != 0;
     raster::releaseImage(kOutput);
 

@@ -210,6 +210,7 @@ void resetRaster() {
     releaseImage(-1);
     closeFont(-1);
     rasterState().context = detail::DrawContext{};
+    rasterState().textCoverage = TextCoverage::PerChannel;
 }
 
 }  // namespace drape::raster

@@ -101,6 +101,10 @@ void pasteImageScaled(ImageHandle image, int x, int y, int width, int height);
 // Reads and decodes a BMP, ICO, JPEG or PNG file into `number`; nullptr when it cannot.
 ImageHandle readImageFile(int number, const std::string& path);
 ImageHandle decodeImage(int number, const uint8_t* data, size_t length);
+// drape98's reading: the platform's bitmap file loader first (where the platform has none, the
+// BMP decoder), then the icon decoder, then the JPEG decoder; no PNG. nullptr when none reads
+// the file, and the number is then empty.
+ImageHandle readImageFile98(int number, const std::string& path);
 
 // --- Fonts and text -------------------------------------------------------------------------
 enum FontFlag : uint32_t {
@@ -123,6 +127,12 @@ void selectFont(FontHandle font);
 int paintText(int x, int y, const std::string& text, Colour front, Colour back);
 int measureTextWidth(const std::string& text);
 int measureTextHeight(const std::string& text);
+
+// How the Opaque and TransparentBackground modes weigh text coverage: by each channel's own
+// (drape), or by one grey value (R + G + B) / 3 for all three (drape98). Blend and Xor are
+// the same for both. Process-wide; `resetRaster` returns it to PerChannel.
+enum class TextCoverage { PerChannel, Grey };
+void setTextCoverage(TextCoverage coverage);
 
 // Releases every image and every font and ends any drawing context.
 void resetRaster();

@@ -30,6 +30,7 @@ struct RasterState {
     std::mutex tableLock;  // guards `images`
     std::map<int, std::unique_ptr<RasterImage>> images;
     DrawContext context;
+    TextCoverage textCoverage = TextCoverage::PerChannel;
     std::mutex fontLock;  // guards `fonts`
     // Every open font by handle, with its number (0 for a font made without one).
     std::map<FontHandle, int> fonts;

@@ -11,6 +11,8 @@
 //   Xor                    old XOR (front * m / 255): a fully covered pixel is XORed with the
 //                          colour as every other Xor drawing does, an uncovered one is left
 //                          alone, and painting the same text twice restores the picture
+// With grey coverage (drape98), Opaque and TransparentBackground take m = (mR + mG + mB) / 3 for
+// every channel.
 #include <algorithm>
 #include <limits>
 #include <new>
@@ -97,6 +99,18 @@ void composite(RasterImage& target, const uint8_t* coverage, size_t coverageStri
     }
 }
 
+// One grey coverage for all three channels: 255 (mR + mG + mB) / 765, which is their mean.
+void greyCoverage(uint8_t* coverage, size_t coverageStride, const TextArea& area) {
+    for (int row = 0; row < area.height; ++row) {
+        uint8_t* m = coverage + static_cast<size_t>(area.bufferY + row) * coverageStride +
+                     static_cast<size_t>(area.bufferX) * 3;
+        for (int i = 0; i < area.width; ++i, m += 3) {
+            const auto grey = static_cast<uint8_t>((uint32_t{m[0]} + m[1] + m[2]) / 3);
+            m[0] = m[1] = m[2] = grey;
+        }
+    }
+}
+
 int clampToInt(int64_t value) {
     return static_cast<int>(std::clamp<int64_t>(value, std::numeric_limits<int>::min(),
                                                 std::numeric_limits<int>::max()));
@@ -111,6 +125,10 @@ platform::TextExtent measure(const std::string& text) {
 }
 
 }  // namespace
+
+void setTextCoverage(TextCoverage coverage) {
+    rasterState().textCoverage = coverage;
+}
 
 int measureTextWidth(const std::string& text) {
     return measure(text).width;
@@ -169,6 +187,10 @@ int paintText(int x, int y, const std::string& text, Colour front, Colour back) 
                                    {target->width, rows, stride, coverage.data()});
 
     const TextColours colours = textColours(front, back);
+    if (rasterState().textCoverage == TextCoverage::Grey &&
+        (context.mode == DrawMode::Opaque || context.mode == DrawMode::TransparentBackground)) {
+        greyCoverage(coverage.data(), stride, area);
+    }
     switch (context.mode) {
         case DrawMode::Opaque:
             composite(*target, coverage.data(), stride, area, colours, opaqueText);

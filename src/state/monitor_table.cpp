@@ -11,8 +11,9 @@ namespace drape {
 namespace {
 
 // Displays beyond the table's capacity are left out: the program paints at most 11.
-std::vector<MonitorRecord> enumerateDisplays() {
-    std::vector<MonitorRecord> displays = platform::current().enumerateMonitors();
+std::vector<MonitorRecord> enumerateDisplays(
+    const std::function<std::vector<MonitorRecord>()>& enumerate) {
+    std::vector<MonitorRecord> displays = enumerate();
     if (displays.size() > static_cast<size_t>(kMaxMonitors)) {
         displays.resize(kMaxMonitors);
     }
@@ -22,12 +23,16 @@ std::vector<MonitorRecord> enumerateDisplays() {
 }  // namespace
 
 bool CheckScreens() {
+    return CheckScreens([] { return platform::current().enumerateMonitors(); });
+}
+
+bool CheckScreens(const std::function<std::vector<MonitorRecord>()>& enumerate) {
     MonitorTable& table = state().monitors;
     bool changed = false;
-    std::vector<MonitorRecord> displays = enumerateDisplays();
+    std::vector<MonitorRecord> displays = enumerateDisplays(enumerate);
     if (static_cast<int32_t>(displays.size()) != table.count) {
         changed = true;
-        displays = enumerateDisplays();
+        displays = enumerateDisplays(enumerate);
         table.count = static_cast<int32_t>(displays.size());
     }
     int64_t left = 0;

@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -30,5 +32,7 @@ struct MonitorTable {
 
 // Re-reads the displays; true when the count or any record changed since the last call.
 bool CheckScreens();
+// The same with the displays as `enumerate` reports them, primary first.
+bool CheckScreens(const std::function<std::vector<MonitorRecord>()>& enumerate);
 
 }  // namespace drape
