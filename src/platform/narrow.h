@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -87,5 +89,52 @@ std::unique_ptr<Narrow> createNativeNarrow(Platform& platform);
 // (GetCommandLineA) split at runs of blanks, an argument that starts with a double quote
 // running to the next one with both quotes dropped; elsewhere argv's bytes as they are.
 std::vector<std::string> narrowArguments(int argc, char** argv);
+
+// The split of a whole command line that `narrowArguments` makes on Windows. The program's name
+// comes first and is skipped: a quoted name runs to its closing quote, any other to the first
+// blank. Blanks and tabs separate arguments; a quote counts only at the start of an argument,
+// and a quote left open runs to the end of the line. No backslash escapes.
+std::vector<std::string> splitNarrowCommandLine(std::string_view line);
+
+// The bytes that RegSetValueExA reads for `dataBytes`: the first ones of `data`, whose
+// terminating zero is the one byte that may be counted beyond its end.
+std::string_view countedBytes(const std::string& data, size_t dataBytes);
+
+// A Narrow for a platform whose code page is UTF-8, so that the bytes drape98 holds go to the
+// platform's own services unchanged: the posix backend and the tests' fake. Strings stored in
+// the registry become UTF-16LE as Windows turns code-page bytes into a REG_SZ value; there is
+// no bitmap loader; a subclass says how a listing pattern matches a name.
+class PassThroughNarrow : public Narrow {
+  public:
+    explicit PassThroughNarrow(Platform& platform) : platform_(platform) {}
+
+    std::string programPath() override { return platform_.programPath(); }
+    std::string tempFolder() override { return platform_.tempFolder(); }
+    std::string toUtf8(const std::string& text) override { return text; }
+    std::string fromUtf8(const std::string& text) override { return text; }
+    std::vector<Monitor> enumerateMonitors() override { return platform_.enumerateMonitors(); }
+    void broadcastTerminate() override { platform_.broadcastTerminate(); }
+    bool setWallpaper(const std::string& path, uint32_t flags) override {
+        return platform_.setWallpaper(path, flags);
+    }
+    std::string wallpaper() override { return platform_.wallpaper(); }
+    int regSetString(uint32_t root, const std::string& keyPath, const std::string& name,
+                     const std::string& data, size_t dataBytes) override;
+    BitmapLoad loadBitmapFile(const std::string&, LoadedBitmap&) override {
+        return BitmapLoad::NoLoader;
+    }
+    void messageBox(const std::string& caption, const std::string& text, uint32_t flags) override {
+        platform_.messageBox(caption, text, flags);
+    }
+    // The platform's files in `folder` whose names `pattern` matches, in the platform's order.
+    std::vector<std::string> listFiles(const std::string& folder,
+                                       const std::string& pattern) override;
+
+  protected:
+    virtual bool matchesPattern(const std::string& name, const std::string& pattern) = 0;
+
+  private:
+    Platform& platform_;
+};
 
 }  // namespace drape::platform

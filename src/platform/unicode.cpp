@@ -91,6 +91,15 @@ std::u16string utf8ToUtf16(std::string_view text) {
     return out;
 }
 
+std::vector<uint8_t> utf16leBytes(std::string_view text) {
+    std::vector<uint8_t> bytes;
+    for (const char16_t unit : utf8ToUtf16(text)) {
+        bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
+
 std::string utf16ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -4,11 +4,14 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace drape::platform {
 
 // Converts UTF-8 to UTF-16 code units. Invalid bytes become U+FFFD, never a failure.
 std::u16string utf8ToUtf16(std::string_view text);
+// The same units as the bytes Windows stores them in, low byte first; no terminator added.
+std::vector<uint8_t> utf16leBytes(std::string_view text);
 // Converts UTF-16 to UTF-8. Unpaired surrogates become U+FFFD.
 std::string utf16ToUtf8(std::u16string_view text);
 // Number of characters (code points) in UTF-8 text; an invalid byte counts as one.

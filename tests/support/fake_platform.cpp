@@ -56,11 +56,7 @@ class FakeFile : public platform::OutputFile {
 }  // namespace
 
 std::vector<uint8_t> utf16Bytes(const std::string& text) {
-    std::vector<uint8_t> bytes;
-    for (char16_t c : platform::utf8ToUtf16(text)) {
-        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(c >> 8));
-    }
+    std::vector<uint8_t> bytes = platform::utf16leBytes(text);
     bytes.push_back(0);
     bytes.push_back(0);
     return bytes;

@@ -32,13 +32,7 @@ std::string utf16ToUtf8(std::u16string_view utf16) {
 }
 
 std::vector<uint8_t> regSzData(std::string_view utf8) {
-    const std::u16string units = utf8ToUtf16(utf8);
-    std::vector<uint8_t> data;
-    data.reserve(2 * units.size() + 2);
-    for (const char16_t unit : units) {
-        data.push_back(static_cast<uint8_t>(unit & 0xFF));
-        data.push_back(static_cast<uint8_t>(unit >> 8));
-    }
+    std::vector<uint8_t> data = platform::utf16leBytes(utf8);
     data.push_back(0);
     data.push_back(0);
     return data;

@@ -114,26 +114,7 @@ std::vector<Monitor> screenMonitor() {
 }
 
 std::vector<Monitor> Win32Desktop::enumerateMonitors() {
-    std::vector<DisplayDevice> devices;
-    DISPLAY_DEVICEW device{};
-    device.cb = sizeof device;
-    for (DWORD index = 0; EnumDisplayDevicesW(nullptr, index, &device, 0); ++index) {
-        DisplayDevice found;
-        found.stateFlags = device.StateFlags;
-        DEVMODEW mode{};
-        mode.dmSize = sizeof mode;
-        if (EnumDisplaySettingsW(device.DeviceName, ENUM_CURRENT_SETTINGS, &mode)) {
-            found.hasMode = true;
-            found.mode = {
-                mode.dmPosition.x, mode.dmPosition.y, static_cast<int32_t>(mode.dmPelsWidth),
-                static_cast<int32_t>(mode.dmPelsHeight), static_cast<int32_t>(mode.dmBitsPerPel)};
-        }
-        devices.push_back(found);
-        device = {};
-        device.cb = sizeof device;
-    }
-    std::vector<Monitor> monitors = attachedMonitors(devices);
-    return monitors.empty() ? screenMonitor() : monitors;
+    return enumerateDisplays<DISPLAY_DEVICEW, DEVMODEW>(EnumDisplayDevicesW, EnumDisplaySettingsW);
 }
 
 bool Win32Desktop::setWallpaper(const std::string& path, uint32_t flags) {

@@ -42,22 +42,6 @@ bool usable(int width, int height, size_t stride, const void* pixels) {
     return pixels != nullptr && width > 0 && height > 0 && stride >= static_cast<size_t>(width) * 3;
 }
 
-// Rows of a 24-bit DIB are padded to whole DWORDs.
-size_t dibStride(int width) {
-    return (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
-}
-
-BITMAPINFO dibInfo(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top row first, as the views hold them
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
 // A 24-bit top-down DIB section; `bits` is null when GDI could not make it.
 struct DibSection {
     HBITMAP bitmap = nullptr;
@@ -204,6 +188,21 @@ void copyRows(const uint8_t* from, size_t fromStride, uint8_t* to, size_t toStri
 }
 
 }  // namespace
+
+size_t dibStride(int width) {
+    return (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+}
+
+BITMAPINFO dibInfo(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first, as the views hold them
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
 
 struct Win32Drawing::Gdi {
     MemoryDc dc;  // measures and draws text

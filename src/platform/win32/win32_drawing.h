@@ -2,6 +2,8 @@
 // halftone stretch.
 #pragma once
 
+#include <windows.h>
+
 #include <memory>
 #include <string>
 
@@ -9,6 +11,11 @@
 #include "platform/win32/win32_text.h"
 
 namespace drape::platform::win32 {
+
+// Rows of a 24-bit DIB are padded to whole DWORDs.
+size_t dibStride(int width);
+// The header of a 24-bit DIB whose rows run top first, as the pixel views hold them.
+BITMAPINFO dibInfo(int width, int height);
 
 class Win32Drawing final : public Drawing {
   public:

@@ -19,13 +19,7 @@ namespace drape::platform::win32 {
 
 namespace {
 
-// The predefined roots are LONG constants cast to a handle, so 0x80000001 is the handle
-// 0xFFFFFFFF80000001 on 64-bit Windows; zero-extending it names no key at all.
-HKEY rootKey(uint32_t root) {
-    return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(root)));
-}
-
-// Follows string data when it is stored; see regSetValue.
+// Follows the data of a value when it is stored; see guardedValueData.
 constexpr std::array<uint8_t, 2> kStringGuard = {0xFF, 0xFF};
 
 // An open key that closes itself.
@@ -51,6 +45,18 @@ class OpenKey {
 };
 
 }  // namespace
+
+// The predefined roots are LONG constants cast to a handle, so 0x80000001 is the handle
+// 0xFFFFFFFF80000001 on 64-bit Windows; zero-extending it names no key at all.
+HKEY rootKey(uint32_t root) {
+    return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(root)));
+}
+
+std::vector<uint8_t> guardedValueData(std::string_view bytes) {
+    std::vector<uint8_t> data(bytes.begin(), bytes.end());
+    data.insert(data.end(), kStringGuard.begin(), kStringGuard.end());
+    return data;
+}
 
 int Win32Registry::regOpenKey(uint32_t root, const std::string& keyPath) {
     return OpenKey(root, keyPath, KEY_ALL_ACCESS).status();
@@ -114,11 +120,8 @@ int Win32Registry::regSetValue(uint32_t root, const std::string& keyPath, const 
     if (key.status() != ERROR_SUCCESS) {
         return key.status();
     }
-    // A string whose last character is not zero gets a terminator counted in when the unit
-    // after its end is zero (NT "repairs" a count that forgot it). That unit lies beyond the
-    // caller's data, so it is made non-zero here: the value is stored exactly as given.
-    std::vector<uint8_t> data = value.data;
-    data.insert(data.end(), kStringGuard.begin(), kStringGuard.end());
+    const std::vector<uint8_t> data =
+        guardedValueData({reinterpret_cast<const char*>(value.data.data()), value.data.size()});
     return static_cast<int>(RegSetValueExW(key.get(), wide(name).c_str(), 0,
                                            static_cast<DWORD>(value.type), data.data(),
                                            static_cast<DWORD>(value.data.size())));

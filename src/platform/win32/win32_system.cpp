@@ -49,26 +49,6 @@ std::string fromAnsi(const char* text) {
     return narrow(units);
 }
 
-// Calls `fill(buffer, capacity)`, which returns the length it wrote or the capacity it needs,
-// as many Win32 calls do, growing the buffer until the text fits.
-template <typename Fill>
-std::wstring growingString(Fill fill) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    while (true) {
-        const DWORD capacity = static_cast<DWORD>(buffer.size());
-        const DWORD got = fill(buffer.data(), capacity);
-        if (got == 0) {
-            return {};
-        }
-        if (got < capacity) {
-            buffer.resize(got);
-            return buffer;
-        }
-        // Too small: the call told the size it needs, or (GetModuleFileNameW) filled it all.
-        buffer.resize(std::max<size_t>(got + size_t{1}, buffer.size() * 2));
-    }
-}
-
 std::string asFolder(std::wstring path) {
     if (path.empty()) {
         return {};
@@ -300,7 +280,7 @@ std::vector<uint32_t> Win32System::ipv4Addresses() {
 }
 
 std::string Win32System::userName() {
-    return narrow(growingString([](wchar_t* buffer, DWORD capacity) {
+    return narrow(growingString<wchar_t>([](wchar_t* buffer, DWORD capacity) {
         return GetEnvironmentVariableW(L"USERNAME", buffer, capacity);
     }));
 }
@@ -311,16 +291,18 @@ LocalTime Win32System::localTime() {
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wDayOfWeek};
 }
 
+SystemEntry systemEntry(const wchar_t* module, const char* name) {
+    const HMODULE loaded = GetModuleHandleW(module);
+    const FARPROC found = loaded == nullptr ? nullptr : GetProcAddress(loaded, name);
+    return reinterpret_cast<SystemEntry>(found);
+}
+
 int Win32System::osVersionCode() {
     using RtlGetVersionCall = LONG(WINAPI*)(OSVERSIONINFOEXW*);
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    const FARPROC found = ntdll == nullptr ? nullptr : GetProcAddress(ntdll, "RtlGetVersion");
-    if (found == nullptr) {
+    const auto rtlGetVersion = systemFunction<RtlGetVersionCall>(L"ntdll.dll", "RtlGetVersion");
+    if (rtlGetVersion == nullptr) {
         return osVersionCodeOf({});
     }
-    // Through the generic function type, which GCC accepts as a cast to any other.
-    const auto rtlGetVersion =
-        reinterpret_cast<RtlGetVersionCall>(reinterpret_cast<void (*)()>(found));
     OSVERSIONINFOEXW info{};
     info.dwOSVersionInfoSize = sizeof info;
     if (rtlGetVersion(&info) != 0) {
@@ -331,7 +313,7 @@ int Win32System::osVersionCode() {
 }
 
 std::string Win32System::programPath() {
-    return narrow(growingString([](wchar_t* buffer, DWORD capacity) {
+    return narrow(growingString<wchar_t>([](wchar_t* buffer, DWORD capacity) {
         return GetModuleFileNameW(nullptr, buffer, capacity);
     }));
 }
@@ -341,18 +323,18 @@ std::string Win32System::programFolder() {
 }
 
 std::string Win32System::currentFolder() {
-    return asFolder(growingString(
+    return asFolder(growingString<wchar_t>(
         [](wchar_t* buffer, DWORD capacity) { return GetCurrentDirectoryW(capacity, buffer); }));
 }
 
 std::string Win32System::tempFolder() {
-    const std::wstring shortForm = growingString(
+    const std::wstring shortForm = growingString<wchar_t>(
         [](wchar_t* buffer, DWORD capacity) { return GetTempPathW(capacity, buffer); });
     if (shortForm.empty()) {
         return {};
     }
     // %TEMP% often holds the 8.3 form (C:\Users\JOHNSM~1\...); a missing folder has no long one.
-    const std::wstring longForm = growingString([&](wchar_t* buffer, DWORD capacity) {
+    const std::wstring longForm = growingString<wchar_t>([&](wchar_t* buffer, DWORD capacity) {
         return GetLongPathNameW(shortForm.c_str(), buffer, capacity);
     });
     return asFolder(longForm.empty() ? shortForm : longForm);

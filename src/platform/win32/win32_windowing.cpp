@@ -18,10 +18,25 @@ Win32Windowing::Win32Windowing() : layer_(std::make_unique<WindowLayer>()) {}
 
 Win32Windowing::~Win32Windowing() = default;
 
+bool interactiveDesktop() {
+    const HWINSTA station = GetProcessWindowStation();
+    USEROBJECTFLAGS flags{};
+    return station != nullptr &&
+           GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr) &&
+           (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+bool messageBoxToStandardError(const std::string& caption, const std::string& text) {
+    if (interactiveDesktop()) {
+        return false;
+    }
+    writeToStandardError(caption + ": " + text + "\r\n");
+    return true;
+}
+
 void Win32Windowing::messageBox(const std::string& caption, const std::string& text,
                                 uint32_t flags) {
-    if (!hasGraphicalDisplay()) {
-        writeToStandardError(caption + ": " + text + "\r\n");
+    if (messageBoxToStandardError(caption, text)) {
         return;
     }
     MessageBoxW(layer_->ownerWindow(), wide(text).c_str(), wide(caption).c_str(), MB_OK | flags);
@@ -46,11 +61,7 @@ Event Win32Windowing::waitEvent(uint32_t timeoutMs) {
 }
 
 bool Win32Windowing::hasGraphicalDisplay() {
-    const HWINSTA station = GetProcessWindowStation();
-    USEROBJECTFLAGS flags{};
-    return station != nullptr &&
-           GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr) &&
-           (flags.dwFlags & WSF_VISIBLE) != 0;
+    return interactiveDesktop();
 }
 
 }  // namespace drape::platform::win32

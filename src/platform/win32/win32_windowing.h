@@ -11,6 +11,13 @@
 
 namespace drape::platform::win32 {
 
+// True when the process's window station is interactive, so that a window can be seen.
+bool interactiveDesktop();
+
+// Without an interactive desktop nobody could dismiss a message box: its caption and text
+// (UTF-8) go to standard error instead. True when that is where they went.
+bool messageBoxToStandardError(const std::string& caption, const std::string& text);
+
 class Win32Windowing final : public Windowing {
   public:
     Win32Windowing();
