@@ -160,6 +160,8 @@ void Main98(const std::vector<std::string>& arguments) {
     }
 
     platform::Platform& os = platform::current();
+    // drape98 owns one window, which hears each broadcast once.
+    os.setBroadcastDeliveries(1);
     os.openProgramWindow(kProductTitle98);
     const std::vector<std::string>& words = tokens.words();
     if (words.empty() || (words.size() == 1 && (words[0] == "help" || words[0] == "/?"))) {

@@ -13,7 +13,10 @@ State98& state98() {
 }
 
 void ApplyDefaults98() {
-    ResetProcessState();
+    // The shared run state starts empty; the random source stays whatever was installed.
+    state().monitors = {};
+    state().monitor = {};
+    raster::resetRaster();
     raster::setTextCoverage(raster::TextCoverage::Grey);
     State98& s = state98();
     s.tokens.clear();

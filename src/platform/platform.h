@@ -278,6 +278,10 @@ class Windowing {
     virtual void closeProgramWindow() = 0;
     // Posts the terminate message to every instance's windows, this one's included.
     virtual void broadcastTerminate() = 0;
+    // How many Terminate events each broadcast gives this instance while its program window is
+    // open: 2 as drape's two top-level windows hear it (the default), 1 for drape98, which
+    // owns one window.
+    virtual void setBroadcastDeliveries(int deliveries) = 0;
     // Waits for the next window event, at most `timeoutMs`.
     virtual Event waitEvent(uint32_t timeoutMs) = 0;
 
@@ -376,6 +380,7 @@ class Platform {
     bool openProgramWindow(const std::string& title) { return windowing_.openProgramWindow(title); }
     void closeProgramWindow() { windowing_.closeProgramWindow(); }
     void broadcastTerminate() { windowing_.broadcastTerminate(); }
+    void setBroadcastDeliveries(int deliveries) { windowing_.setBroadcastDeliveries(deliveries); }
     Event waitEvent(uint32_t timeoutMs) { return windowing_.waitEvent(timeoutMs); }
 
     void stretchHalftone(const PixelView& source, const MutablePixelView& target) {

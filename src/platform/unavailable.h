@@ -91,6 +91,7 @@ class UnavailableWindowing : public Windowing {
     bool openProgramWindow(const std::string&) override { return false; }
     void closeProgramWindow() override {}
     void broadcastTerminate() override {}
+    void setBroadcastDeliveries(int) override {}
     Event waitEvent(uint32_t) override { return {}; }
     bool openViewer(const std::string&, int) override { return false; }
     void showViewerPage(const std::string&, int, int) override {}

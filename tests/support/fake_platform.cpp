@@ -260,10 +260,11 @@ void FakePlatform::closeProgramWindow() {
 
 void FakePlatform::broadcastTerminate() {
     ++broadcasts;
-    // Every instance owns two windows that hear a broadcast, so its own hears it twice.
+    // drape's instances own two windows that hear a broadcast, so its own hears it twice.
     if (windowOpen) {
-        events.push_back({platform::EventKind::Terminate, 0});
-        events.push_back({platform::EventKind::Terminate, 0});
+        for (int i = 0; i < broadcastDeliveries; ++i) {
+            events.push_back({platform::EventKind::Terminate, 0});
+        }
     }
 }
 

@@ -67,6 +67,7 @@ class FakePlatform : public platform::System,
 
     std::vector<MessageBoxCall> messageBoxes;
     int broadcasts = 0;
+    int broadcastDeliveries = 2;  // Terminate events per broadcast while the window is open
     bool windowOpen = false;
     // Every open ("open " + title) and close of the program window, in order.
     std::vector<std::string> programWindowCalls;
@@ -167,6 +168,7 @@ class FakePlatform : public platform::System,
     bool openProgramWindow(const std::string& title) override;
     void closeProgramWindow() override;
     void broadcastTerminate() override;
+    void setBroadcastDeliveries(int deliveries) override { broadcastDeliveries = deliveries; }
     platform::Event waitEvent(uint32_t timeoutMs) override;
     void stretchHalftone(const platform::PixelView& source,
                          const platform::MutablePixelView& target) override;

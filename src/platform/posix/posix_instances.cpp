@@ -7,7 +7,8 @@
 //     sockets of dead processes (ECONNREFUSED) are removed
 // [X] waitEvent: poll(2) with the time-out; each terminate datagram arrives as two Terminate
 //     events, because on Windows every instance owns two top-level windows and so counts
-//     each broadcast twice, and the program's "more than 2" rule depends on that count
+//     each broadcast twice, and the program's "more than 2" rule depends on that count;
+//     drape98, with one window, asks for one event per broadcast
 // [X] While FLTK has windows (or serves the clipboard) the wait runs Fl::wait instead, with
 //     the socket watched by FLTK, and hands out the queued Control, Close and Key events
 #include <dirent.h>
@@ -34,7 +35,6 @@ namespace {
 constexpr std::string_view kSocketPrefix = "instance-";
 constexpr std::string_view kSocketSuffix = ".sock";
 constexpr char kTerminateMessage = 'T';
-constexpr int kDeliveriesPerBroadcast = 2;
 // Names tried before giving up on a window; more than one only when other processes hold them.
 constexpr int kNameAttempts = 8;
 
@@ -223,7 +223,7 @@ Event PosixWindowing::waitEvent(uint32_t timeoutMs) {
             char message[64];
             const ssize_t got = recv(windowSocket_, message, sizeof message, 0);
             if (got == 1 && message[0] == kTerminateMessage) {
-                pendingTerminates_ = kDeliveriesPerBroadcast - 1;
+                pendingTerminates_ = deliveriesPerBroadcast_ - 1;
                 return {EventKind::Terminate};
             }
             if (got >= 0) {

@@ -170,6 +170,7 @@ class PosixWindowing final : public Windowing {
     bool openProgramWindow(const std::string& title) override;
     void closeProgramWindow() override;
     void broadcastTerminate() override;
+    void setBroadcastDeliveries(int deliveries) override { deliveriesPerBroadcast_ = deliveries; }
     Event waitEvent(uint32_t timeoutMs) override;
     bool openViewer(const std::string& title, int linesPerPage) override;
     void showViewerPage(const std::string& page, int number, int count) override;
@@ -192,6 +193,7 @@ class PosixWindowing final : public Windowing {
     int windowSocket_ = -1;
     std::string windowSocketPath_;
     int pendingTerminates_ = 0;
+    int deliveriesPerBroadcast_ = 2;
 };
 
 // The concerns, built before the `Platform` that refers to them.

@@ -110,8 +110,9 @@ LRESULT CALLBACK WindowLayer::listenerProc(HWND window, UINT message, WPARAM wPa
     }
     if (message == layer->terminateMessage_ && layer->terminateMessage_ != 0) {
         // Only an instance with its program window open is listening; then the event
-        // window's copy counts as well.
-        if (layer->programWindow_ != nullptr) {
+        // window's copy counts as well, unless the program counts one window only.
+        if (layer->programWindow_ != nullptr &&
+            (window == layer->programWindow_ || layer->eventWindowCounts_)) {
             layer->push({EventKind::Terminate});
         }
         return 0;

@@ -48,6 +48,8 @@ class WindowLayer {
     // Opens the invisible program window (nothing when it is open already); false when it
     // cannot be made. Terminate broadcasts count only while it is open.
     bool openProgramWindow(const std::string& title);
+    // Whether the event window's copy of a broadcast counts beside the program window's.
+    void setEventWindowCounts(bool counts) { eventWindowCounts_ = counts; }
     // Closes it and forgets the broadcasts and close requests it had queued.
     void closeProgramWindow();
 
@@ -70,6 +72,7 @@ class WindowLayer {
 
     UINT terminateMessage_ = 0;
     HWND eventWindow_ = nullptr;
+    bool eventWindowCounts_ = true;
     HWND programWindow_ = nullptr;
     std::deque<Event> events_;
     MessageFilter* filter_ = nullptr;

@@ -4,6 +4,7 @@
 // [X] openProgramWindow/closeProgramWindow, waitEvent: the window layer
 //     (win32_window_layer.cpp)
 // [X] broadcastTerminate: PostMessageW(HWND_BROADCAST, terminate message, 0, 0)
+// [X] setBroadcastDeliveries: 1 leaves the event window's copy uncounted (drape98's one window)
 // [X] hasGraphicalDisplay: the process's window station is interactive (WSF_VISIBLE)
 // [X] Page viewer: none (openViewer false); the documentation window is built from controls
 #include "platform/win32/win32_windowing.h"
@@ -54,6 +55,10 @@ void Win32Windowing::broadcastTerminate() {
     if (layer_->terminateMessage() != 0) {
         PostMessageW(HWND_BROADCAST, layer_->terminateMessage(), 0, 0);
     }
+}
+
+void Win32Windowing::setBroadcastDeliveries(int deliveries) {
+    layer_->setEventWindowCounts(deliveries >= 2);
 }
 
 Event Win32Windowing::waitEvent(uint32_t timeoutMs) {

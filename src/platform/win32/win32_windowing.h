@@ -29,6 +29,7 @@ class Win32Windowing final : public Windowing {
     bool openProgramWindow(const std::string& title) override;
     void closeProgramWindow() override;
     void broadcastTerminate() override;
+    void setBroadcastDeliveries(int deliveries) override;
     Event waitEvent(uint32_t timeoutMs) override;
 
     // No terminal pager: on Windows the documentation window is made of controls.
