@@ -141,6 +141,48 @@ TEST_F(PaintTextTest, BlendWeighsTheMeanCoverageByTheFrontAlpha) {
     EXPECT_EQ(redOf(rawPixel(*target, 2 + 1, 3 + 1)), (255u * 37 + redOf(old(3, 4)) * 218) / 255);
 }
 
+// drape98 weighs the Opaque and TransparentBackground formulas by one grey coverage, the
+// mean of the three channels, and keeps Blend as it is.
+TEST_F(PaintTextTest, GreyCoverageMixesEveryChannelByTheMeanInTheSolidModes) {
+    setTextCoverage(TextCoverage::Grey);
+    const Colour front = makeColourAlpha(250, 100, 30, 64);
+    const Colour back = makeColour(20, 220, 90);
+    const auto grey = [](const Coverage& m) { return 255 * (m[0] + m[1] + m[2]) / 765; };
+    makeTarget(16, 12, DrawMode::Opaque);
+    paintText(3, 2, "ab", front, back);
+    expectCell(3, 2, "ab", [&](Colour, const Coverage& m) {
+        return perChannel([&](int c) {
+            return (channel(back, c) * (255 - grey(m)) + channel(front, c) * grey(m)) / 255;
+        });
+    });
+    closeContext();
+    makeTarget(16, 12, DrawMode::TransparentBackground);
+    paintText(1, 3, "a", front, 0);
+    expectCell(1, 3, "a", [&](Colour old, const Coverage& m) {
+        return perChannel([&](int c) {
+            return (channel(front, c) * grey(m) + channel(old, c) * (255 - grey(m))) / 255;
+        });
+    });
+    closeContext();
+    makeTarget(16, 12, DrawMode::Blend);
+    paintText(2, 3, "ab", front, 0);
+    expectCell(2, 3, "ab", [&](Colour old, const Coverage& m) {
+        const int k = 64 * (m[0] + m[1] + m[2]) / 765;
+        return perChannel(
+            [&](int c) { return (channel(front, c) * k + channel(old, c) * (255 - k)) / 255; });
+    });
+    // A reset goes back to each channel's own coverage.
+    closeContext();
+    resetRaster();
+    makeTarget(16, 12, DrawMode::TransparentBackground);
+    paintText(1, 3, "a", front, 0);
+    expectCell(1, 3, "a", [&](Colour old, const Coverage& m) {
+        return perChannel([&](int c) {
+            return (channel(front, c) * m[c] + channel(old, c) * (255 - m[c])) / 255;
+        });
+    });
+}
+
 TEST_F(PaintTextTest, BlendLeavesPixelsWhoseWeightTruncatesToZero) {
     os.glyphCoverage[0] = 2;
     os.glyphCoverage[1] = 0;
