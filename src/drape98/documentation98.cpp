@@ -49,9 +49,8 @@ bool showInWindow98(const std::string& title, const std::string& text, int lines
     platform::Controls& ui = os.controls();
     const int h = linesFit * kPixelsPerPageLine98;
     platform::Narrow& narrow = platform::currentNarrow();
-    const platform::WindowId window =
-        ui.openWindow({narrow.toUtf8(title), kPageWidth98 + kMargin98, h + kMargin98, true},
-                      viewerControls98(h));
+    const platform::WindowId window = ui.openWindow(
+        {narrow.toUtf8(title), kPageWidth98 + kMargin98, h + kMargin98, true}, viewerControls98(h));
     if (window == 0) {
         return false;
     }

@@ -63,8 +63,7 @@ void LoadRandomImages98(const std::string& argument) {
     const int32_t monitors = state().monitors.count;
     const std::string pairsFile = narrow.toUtf8(folder + kPairsFileName);
 
-    if (os.fileSize(pairsFile) >= kMinPairsFileBytes98 &&
-        UniformInRange(0, 100) < kPairChance98) {
+    if (os.fileSize(pairsFile) >= kMinPairsFileBytes98 && UniformInRange(0, 100) < kPairChance98) {
         const auto bytes = os.readFile(pairsFile, kMaxPairsFileBytes98);
         const std::vector<std::string> entries =
             bytes ? ReadPairsFile(*bytes) : std::vector<std::string>{};

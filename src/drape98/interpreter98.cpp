@@ -58,8 +58,7 @@ void colourFill(const std::string&, const Arguments& a) {
 TextStyle style98() {
     const Settings98& s = settings98();
     // Font names are in the code page; the font services take UTF-8.
-    return {platform::currentNarrow().toUtf8(s.fontName), s.fontSize, s.textColour,
-            s.transparent};
+    return {platform::currentNarrow().toUtf8(s.fontName), s.fontSize, s.textColour, s.transparent};
 }
 
 // The text the raster layer draws: the code page's bytes as UTF-8.
@@ -78,8 +77,7 @@ void textLines(const std::string&, const Arguments& a) {
 
 void saveTarget(const std::string&, const Arguments& a) {
     // "nearby" takes the folder with its separator and adds another one: the separator doubles.
-    settings98().outputPath =
-        a[0] == "nearby" ? ProgramFolder98() + "\\" + kOutputFileName : a[0];
+    settings98().outputPath = a[0] == "nearby" ? ProgramFolder98() + "\\" + kOutputFileName : a[0];
 }
 
 void none(const std::string&, const Arguments&) {}
@@ -216,8 +214,8 @@ std::string BigTextPart98(const std::string& text) {
 }
 
 void WriteTileValue98() {
-    platform::currentNarrow().regSetString(platform::kHkeyCurrentUser, kDesktopKey,
-                                           "TileWallPaper", "1", 1);
+    platform::currentNarrow().regSetString(platform::kHkeyCurrentUser, kDesktopKey, "TileWallPaper",
+                                           "1", 1);
 }
 
 void Interpret98() {

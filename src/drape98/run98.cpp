@@ -27,8 +27,7 @@ constexpr size_t kMaxCommandFileBytes98 = size_t{16} << 20;
 // the program window's events are handled.
 void delay98(const std::string& argument) {
     platform::Platform& os = platform::current();
-    const uint32_t until =
-        os.tickCount() + static_cast<uint32_t>(ParseInteger(argument)) * 1000u;
+    const uint32_t until = os.tickCount() + static_cast<uint32_t>(ParseInteger(argument)) * 1000u;
     while (static_cast<int32_t>(os.tickCount() - until) < 0) {
         os.waitEvent(kDelayWait98Ms);
     }
@@ -38,8 +37,7 @@ void delay98(const std::string& argument) {
 
 std::vector<std::string> ReadCommandFile98() {
     platform::Platform& os = platform::current();
-    const std::string path =
-        platform::currentNarrow().toUtf8(ProgramFolder98() + kCommandFileName);
+    const std::string path = platform::currentNarrow().toUtf8(ProgramFolder98() + kCommandFileName);
     if (os.fileSize(path) < kMinCommandFileBytes98) {
         return {};
     }

@@ -89,8 +89,8 @@ int64_t centredX(int width) {
     return int64_t{m.monitorX} + m.monitorWidth / 2 - width / 2;
 }
 
-void drawLinesOnMonitor(const std::string& text, const TextStyle& style,
-                        raster::FontHandle heading, raster::FontHandle line) {
+void drawLinesOnMonitor(const std::string& text, const TextStyle& style, raster::FontHandle heading,
+                        raster::FontHandle line) {
     if (!openCanvasForText(style)) {
         return;
     }
@@ -115,8 +115,8 @@ void drawLinesOnMonitor(const std::string& text, const TextStyle& style,
                    : std::llround(static_cast<double>(base) - 0.4 * fontSize + 0.8 * fontSize * k);
         raster::paintText(clampToInt(int64_t{x} + kShadowOffset), clampToInt(y + kShadowOffset),
                           content, textColourWithAlpha(style, kShadowAlpha, true), 0);
-        raster::paintText(x, clampToInt(y), content,
-                          textColourWithAlpha(style, kLineAlpha, false), 0);
+        raster::paintText(x, clampToInt(y), content, textColourWithAlpha(style, kLineAlpha, false),
+                          0);
     }
     raster::closeContext();
 }

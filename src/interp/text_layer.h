@@ -10,8 +10,8 @@ namespace drape {
 // What the text keywords draw with; each program fills it from its own settings record.
 struct TextStyle {
     std::string fontName;
-    int32_t fontSize = 0;  // points of the heading; the lines below take half
-    uint32_t textColour = 0;  // red in the low byte; an alpha byte is ignored
+    int32_t fontSize = 0;      // points of the heading; the lines below take half
+    uint32_t textColour = 0;   // red in the low byte; an alpha byte is ignored
     bool transparent = false;  // blended instead of solid text
 };
 // Turns a text argument into what is drawn on the current monitor (placeholders replaced).
@@ -30,8 +30,7 @@ void DrawTextLines(const std::string& text);
 // The two drawings behind "big" and "text" for either program: `text` drawn as it is, centred
 // on the current monitor; the lines of `argument` through `expand` on every selected monitor.
 void DrawCentredBigText(const std::string& text, const TextStyle& style);
-void DrawTextLines(const std::string& argument, const TextStyle& style,
-                   const TextExpander& expand);
+void DrawTextLines(const std::string& argument, const TextStyle& style, const TextExpander& expand);
 
 // Every occurrence of `placeholder` replaced by `value`, never looking into what it put in.
 void ReplaceAll(std::string& text, const std::string& placeholder, const std::string& value);

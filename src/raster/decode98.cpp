@@ -65,8 +65,8 @@ std::unique_ptr<RasterImage> read98(const std::string& path) {
         return fromLoadedBitmap(bitmap);
     }
     // The path is in the 8-bit code page; the file services take UTF-8.
-    const std::optional<std::string> bytes = platform::current().readFile(
-        platform::currentNarrow().toUtf8(path), kMaxFileBytes98);
+    const std::optional<std::string> bytes =
+        platform::current().readFile(platform::currentNarrow().toUtf8(path), kMaxFileBytes98);
     if (!bytes.has_value()) {
         return nullptr;
     }

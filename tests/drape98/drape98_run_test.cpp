@@ -7,9 +7,9 @@
 #include <tuple>
 
 #include "drape98/documentation98.h"
+#include "drape98/drape98_fixture.h"
 #include "drape98/interpreter98.h"
 #include "drape98/product98.h"
-#include "drape98/drape98_fixture.h"
 
 namespace drape::test {
 namespace {
@@ -27,10 +27,10 @@ TEST_F(Drape98Test, PresetsExpandOnceAndDelayLeavesItsNumber) {
     }
     const uint32_t before = os.tick;
     ExpandPresets98();
-    EXPECT_EQ(state98().tokens.words(),
-              (Words{"big", "~ip~", "dots", "text", "mark| ~host~ ~ip~ ", "fade", "base", "fade",
-                     "text", "BASE IMAGE | TEST | NOT FOR REGULAR USE | ~host~ ~ip~", "2", "red",
-                     "mark"}));
+    EXPECT_EQ(
+        state98().tokens.words(),
+        (Words{"big", "~ip~", "dots", "text", "mark| ~host~ ~ip~ ", "fade", "base", "fade", "text",
+               "BASE IMAGE | TEST | NOT FOR REGULAR USE | ~host~ ~ip~", "2", "red", "mark"}));
     EXPECT_GE(os.tick - before, 2000u);
 }
 
@@ -224,8 +224,8 @@ TEST_F(Drape98Test, TheViewerFitsItsPageToMonitorZero) {
         os.monitors = {{0, 0, 1024, height, 24}};
         os.ui.windows.clear();
         os.ui.controls.clear();
-        os.userActions.push_back({nullptr, {platform::EventKind::Key, 0, 0,
-                                            platform::Key::Escape}});
+        os.userActions.push_back(
+            {nullptr, {platform::EventKind::Key, 0, 0, platform::Key::Escape}});
         run({});
         ASSERT_EQ(os.ui.windows.size(), 1u);
         const auto& window = os.ui.windows.begin()->second;
