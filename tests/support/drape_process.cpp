@@ -11,13 +11,25 @@
 
 namespace drape::test {
 
-std::string builtDrape() {
+namespace {
+
+std::string builtProgram(const char* name) {
     const char* bin = std::getenv("DRAPE_BIN_DIR");
     if (bin == nullptr) {
         return {};
     }
-    const std::filesystem::path program = std::filesystem::path(bin) / "drape";
+    const std::filesystem::path program = std::filesystem::path(bin) / name;
     return std::filesystem::exists(program) ? program.string() : std::string();
+}
+
+}  // namespace
+
+std::string builtDrape() {
+    return builtProgram("drape");
+}
+
+std::string builtDrape98() {
+    return builtProgram("drape98");
 }
 
 pid_t spawnDrape(const std::string& program, const std::vector<std::string>& words,

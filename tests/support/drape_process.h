@@ -10,6 +10,8 @@ namespace drape::test {
 
 // The built program that DRAPE_BIN_DIR names; "" when it is not there.
 std::string builtDrape();
+// The built drape98 beside it; "" when it is not there.
+std::string builtDrape98();
 
 // Starts `program` with `words` as its arguments and `environment` ("NAME=value") as its whole
 // environment, plus PATH and the sanitizer options of the test's own, so that nothing else of
