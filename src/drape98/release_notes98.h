@@ -56,7 +56,8 @@ Words are read from left to right and are case-sensitive.
   silent                no message for unknown words from here on
   end                   stop reading the commands
   help, /?              show these notes
-  delay SECONDS         wait before painting
+  delay SECONDS         wait before painting; the number is then met
+                        as an unknown word, so put "silent" first
 Other words show "Unrecognized command" and are skipped; the
 wallpaper is still painted.
 
@@ -114,6 +115,23 @@ turn, first file to the first monitor. A sample drape.lst:
   ; left and right halves
   bridge-left.jpg,bridge-right.jpg
   lake-left.jpg,lake-right.jpg
+
+MONITORS
+Drape98 paints one picture across all monitors, up to eleven.
+Monitor 0 is the primary one; "monitor N" sends the painting that
+follows to monitor N only, and "monitor all" to all of them again.
+"frame", "base", "traffic" and "drain" always cover every monitor.
+A monitor left of or above the primary one is written at the far
+side of the bitmap, because the desktop repeats a tiled wallpaper
+from the primary monitor's top-left corner; so every monitor shows
+its own part. A photo loaded for the whole desktop spans them all.
+
+LIMITS
+Windows 98 does not tell which wallpaper is installed, so there a
+resident Drape98 does not notice that someone set another one.
+"reverse" given twice does not give white text again. "transparent"
+cannot be switched off in the same command line. Photos are read
+whole, so a very large photo needs as much memory.
 
 NOTES
 The bitmap goes to the temporary folder as drape.bmp and is deleted
