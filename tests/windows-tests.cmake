@@ -58,4 +58,8 @@ if(DRAPE_WINE_PROGRAM_TESTS)
         COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/run/windows_program_test.py)
     set_tests_properties(drape_exe_under_wine PROPERTIES FIXTURES_REQUIRED wine
         ENVIRONMENT "${DRAPE_WINE_ENVIRONMENT};DRAPE_BIN_DIR=$<TARGET_FILE_DIR:drape>")
+    add_test(NAME drape98_exe_under_wine
+        COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/drape98/windows_drape98_test.py)
+    set_tests_properties(drape98_exe_under_wine PROPERTIES FIXTURES_REQUIRED wine
+        ENVIRONMENT "${DRAPE_WINE_ENVIRONMENT};DRAPE_BIN_DIR=$<TARGET_FILE_DIR:drape>")
 endif()
