@@ -25,13 +25,6 @@ class PosixNarrowTest : public PosixTest {
         EXPECT_EQ(value.type, RegType::Sz);
         return value.data;
     }
-    static int terminatesWaiting(Platform& platform) {
-        int count = 0;
-        while (platform.waitEvent(0).kind == EventKind::Terminate) {
-            ++count;
-        }
-        return count;
-    }
 
     std::unique_ptr<Narrow> narrow_;
 };
