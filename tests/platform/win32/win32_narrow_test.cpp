@@ -35,78 +35,50 @@ struct Rgb {
 constexpr Rgb kPicture[2][3] = {{{255, 0, 0}, {0, 255, 0}, {0, 0, 255}},
                                 {{255, 255, 255}, {0, 0, 0}, {255, 255, 0}}};
 
-void put16(std::string& out, uint32_t value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
-}
-void put32(std::string& out, uint32_t value) {
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
+template <typename T>
+void append(std::string& out, const T& value) {
+    out.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
 // The picture as an uncompressed BMP file of `bitCount` bits: the 4- and 8-bit ones index a
 // palette of its six colours, 16 bits are 5-5-5, 32 bits leave the fourth byte 0.
 std::string pictureBmp(int bitCount) {
-    const int width = 3;
-    const int height = 2;
-    const bool indexed = bitCount <= 8;
     std::string palette;
-    if (indexed) {
-        for (const auto& row : kPicture) {
-            for (const Rgb& c : row) {
-                palette +=
-                    {static_cast<char>(c.b), static_cast<char>(c.g), static_cast<char>(c.r), 0};
-            }
-        }
-    }
     std::string pixels;
-    // Bottom row first, as BMP files store them.
-    for (int y = height - 1; y >= 0; --y) {
+    for (int y = 1; y >= 0; --y) {  // bottom row first, as BMP files store them
         std::string row;
-        for (int x = 0; x < width; ++x) {
+        for (int x = 0; x < 3; ++x) {
             const Rgb& c = kPicture[y][x];
-            const int index = y * width + x;
-            switch (bitCount) {
-                case 4:
-                    if (x % 2 == 0) {
-                        row += static_cast<char>(index << 4);
-                    } else {
-                        row.back() = static_cast<char>(row.back() | index);
-                    }
-                    break;
-                case 8:
-                    row += static_cast<char>(index);
-                    break;
-                case 16:
-                    put16(row,
-                          static_cast<uint32_t>((c.r >> 3) << 10 | (c.g >> 3) << 5 | c.b >> 3));
-                    break;
-                default:
-                    row += {static_cast<char>(c.b), static_cast<char>(c.g), static_cast<char>(c.r)};
-                    if (bitCount == 32) {
-                        row += '\0';
-                    }
+            const auto index = static_cast<char>(y * 3 + x);
+            if (bitCount == 4 && x % 2 == 1) {
+                row.back() = static_cast<char>(row.back() | index);
+            } else if (bitCount <= 8) {
+                row += bitCount == 4 ? static_cast<char>(index << 4) : index;
+            } else if (bitCount == 16) {
+                append(row, static_cast<uint16_t>((c.r >> 3) << 10 | (c.g >> 3) << 5 | c.b >> 3));
+            } else {
+                append(row, RGBQUAD{c.b, c.g, c.r, 0});
+                row.resize(row.size() - (bitCount == 24 ? 1 : 0));
             }
         }
         row.resize((row.size() + 3) & ~size_t{3}, '\0');
         pixels += row;
     }
-    const auto offset = static_cast<uint32_t>(14 + 40 + palette.size());
-    std::string file = "BM";
-    put32(file, offset + static_cast<uint32_t>(pixels.size()));
-    put32(file, 0);
-    put32(file, offset);
-    put32(file, 40);
-    put32(file, width);
-    put32(file, height);
-    put16(file, 1);
-    put16(file, static_cast<uint32_t>(bitCount));
-    put32(file, 0);  // BI_RGB
-    put32(file, static_cast<uint32_t>(pixels.size()));
-    put32(file, 2835);
-    put32(file, 2835);
-    put32(file, indexed ? 6 : 0);
-    put32(file, 0);
+    for (const auto& row : kPicture) {
+        for (const Rgb& c : row) {
+            append(palette, RGBQUAD{c.b, c.g, c.r, 0});
+        }
+    }
+    palette.resize(bitCount <= 8 ? palette.size() : 0);
+    const auto bytes = static_cast<DWORD>(pixels.size());
+    const auto colours = static_cast<DWORD>(palette.size() / 4);
+    const auto offset = static_cast<DWORD>(14 + 40 + palette.size());
+    const BITMAPFILEHEADER head{0x4D42, offset + bytes, 0, 0, offset};
+    const auto depth = static_cast<WORD>(bitCount);
+    const BITMAPINFOHEADER info{40, 3, 2, 1, depth, BI_RGB, bytes, 2835, 2835, colours, 0};
+    std::string file;
+    append(file, head);
+    append(file, info);
     return file + palette + pixels;
 }
 
@@ -195,8 +167,7 @@ TEST_F(Win32NarrowTest, BitmapFilesOfEveryDepthComeBackAs24BitRowsTopFirst) {
 TEST_F(Win32NarrowTest, FilesTheLoaderRefusesFailAndLeaveTheResultAlone) {
     const ScratchFolder scratch(system_.tempFolder());
     writeBytes(scratch / "text.bmp", "This is not a bitmap, only its name says so.");
-    std::string cut = pictureBmp(24);
-    writeBytes(scratch / "header.bmp", cut.substr(0, 20));
+    writeBytes(scratch / "header.bmp", pictureBmp(24).substr(0, 20));
     LoadedBitmap out;
     out.width = 9;
     EXPECT_EQ(narrow_.loadBitmapFile(scratch / "text.bmp", out), BitmapLoad::Failed);
