@@ -45,7 +45,7 @@ drape_windows_test(drape98_tests "${drape98_sources}" drape_drape98)
 # The win32 backend itself against Wine, with the platform tests that hold for every backend;
 # the interpreter's text layer draws through the backend's fonts to check where text lands.
 drape_test_sources(win32_sources platform/win32)
-drape_windows_test(drape_win32_tests "${win32_sources};${CMAKE_CURRENT_SOURCE_DIR}/platform/unicode_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/platform/area_resample_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/platform/platform_concerns_test.cpp"
+drape_windows_test(drape_win32_tests "${win32_sources};${CMAKE_CURRENT_SOURCE_DIR}/platform/unicode_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/platform/area_resample_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/platform/platform_concerns_test.cpp;${CMAKE_CURRENT_SOURCE_DIR}/platform/narrow_test.cpp"
     drape_platform_native drape_interp)
 # The version block of drape.exe is read back with the version library.
 target_link_libraries(drape_win32_tests PRIVATE version)

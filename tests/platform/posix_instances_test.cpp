@@ -12,14 +12,6 @@
 namespace drape::platform::posix::testing {
 namespace {
 
-int terminatesWaiting(Platform& platform) {
-    int count = 0;
-    while (platform.waitEvent(0).kind == EventKind::Terminate) {
-        ++count;
-    }
-    return count;
-}
-
 std::vector<std::string> socketsIn(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {

@@ -63,6 +63,15 @@ inline void writeText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// How many terminate events the platform's program window has waiting.
+inline int terminatesWaiting(Platform& platform) {
+    int count = 0;
+    while (platform.waitEvent(0).kind == EventKind::Terminate) {
+        ++count;
+    }
+    return count;
+}
+
 // A fixture with a fresh temporary tree: <root>/home, <root>/config, <root>/run, <root>/tmp,
 // and no DRAPE_MONITORS, DISPLAY or XDG_CURRENT_DESKTOP, so results do not depend on the
 // machine and a developer's own desktop background is never touched.

@@ -49,7 +49,8 @@ namespace {
 // The wallpaper getter's buffer, in characters.
 constexpr UINT kWallpaperCapacity = 255;
 
-// The code page's name of the terminate message the wide program registers.
+// The name the wide program registers its terminate message under: ASCII, so the same bytes
+// in every code page.
 std::string terminateMessageName() {
     return narrow(kTerminateMessageName);
 }
