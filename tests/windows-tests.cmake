@@ -51,6 +51,10 @@ drape_windows_test(drape_win32_tests "${win32_sources};${CMAKE_CURRENT_SOURCE_DI
 target_link_libraries(drape_win32_tests PRIVATE version)
 add_dependencies(drape_win32_tests drape)
 
+# drape98.exe reads no PNG files, so no libpng code may reach it.
+add_test(NAME Drape98LinksNoPngCode
+    COMMAND bash ${PROJECT_SOURCE_DIR}/tools/check-no-png.sh ${CMAKE_NM} $<TARGET_FILE:drape98>)
+
 # drape.exe as a user runs it: bitmap, registry, message boxes, instances, the settings window.
 option(DRAPE_WINE_PROGRAM_TESTS "Run drape.exe itself under Wine" ON)
 if(DRAPE_WINE_PROGRAM_TESTS)

@@ -46,6 +46,14 @@ std::unique_ptr<RasterImage> decodeAny(const uint8_t* data, size_t length) {
 
 }  // namespace
 
+namespace detail {
+
+std::unique_ptr<RasterImage> decodeIco(const uint8_t* data, size_t length) {
+    return decodeIcoWith(data, length, decodePng);
+}
+
+}  // namespace detail
+
 ImageHandle decodeImage(int number, const uint8_t* data, size_t length) {
     // What the number held goes first: a photograph replacing another of the same size then
     // does not need memory for both.

@@ -76,7 +76,7 @@ std::unique_ptr<RasterImage> read98(const std::string& path) {
         return ownBitmap(data, length);
     }
     if (detail::isIco(data, length)) {
-        return detail::decodeIco(data, length);
+        return detail::decodeIcoWith(data, length, nullptr);
     }
     if (detail::isJpeg(data, length)) {
         return detail::decodeJpeg(data, length);

@@ -88,8 +88,9 @@ std::unique_ptr<RasterImage> decodeBitmapEntry(const uint8_t* data, size_t lengt
     return image;
 }
 
-std::unique_ptr<RasterImage> decodePngEntry(const uint8_t* data, size_t length) {
-    auto image = decodePng(data, length);
+std::unique_ptr<RasterImage> decodePngEntry(const uint8_t* data, size_t length,
+                                            DecodeFunction png) {
+    auto image = png != nullptr ? png(data, length) : nullptr;
     if (image == nullptr || image->depth == 32) {
         return image;
     }
@@ -110,11 +111,18 @@ std::unique_ptr<RasterImage> decodePngEntry(const uint8_t* data, size_t length) 
 
 }  // namespace
 
+// Here rather than beside the PNG decoder: icons carry PNG entries, and telling one apart must
+// not bring in libpng for a program that reads no PNG.
+bool isPng(const uint8_t* data, size_t length) {
+    static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return length >= sizeof kSignature && std::memcmp(data, kSignature, sizeof kSignature) == 0;
+}
+
 bool isIco(const uint8_t* data, size_t length) {
     return length >= kHeaderSize && le16(data) == 0 && le16(data + 2) == 1 && le16(data + 4) >= 1;
 }
 
-std::unique_ptr<RasterImage> decodeIco(const uint8_t* data, size_t length) {
+std::unique_ptr<RasterImage> decodeIcoWith(const uint8_t* data, size_t length, DecodeFunction png) {
     if (!isIco(data, length)) {
         return nullptr;
     }
@@ -147,7 +155,7 @@ std::unique_ptr<RasterImage> decodeIco(const uint8_t* data, size_t length) {
     if (!found) {
         return nullptr;
     }
-    auto image = best.png ? decodePngEntry(best.data, best.length)
+    auto image = best.png ? decodePngEntry(best.data, best.length, png)
                           : decodeBitmapEntry(best.data, best.length);
     if (image != nullptr) {
         image->format = ImageFormat::Icon;

@@ -22,6 +22,10 @@ bool isPng(const uint8_t* data, size_t length);
 
 std::unique_ptr<RasterImage> decodeBmp(const uint8_t* data, size_t length);
 std::unique_ptr<RasterImage> decodeIco(const uint8_t* data, size_t length);
+// The icon decoder with the decoder of its PNG entries passed in, so that a program without PNG
+// links none: with `png` null an icon whose best entry is a PNG gives nothing.
+using DecodeFunction = std::unique_ptr<RasterImage> (*)(const uint8_t* data, size_t length);
+std::unique_ptr<RasterImage> decodeIcoWith(const uint8_t* data, size_t length, DecodeFunction png);
 std::unique_ptr<RasterImage> decodeJpeg(const uint8_t* data, size_t length);
 std::unique_ptr<RasterImage> decodePng(const uint8_t* data, size_t length);
 

@@ -27,7 +27,6 @@ namespace drape::raster::detail {
 
 namespace {
 
-constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 // Deflate turns at most 258 bytes into about two bits, so no stream inflates by more than
 // 1032 to 1.
 constexpr uint64_t kMaxInflateRatio = 1032;
@@ -150,10 +149,6 @@ bool runPng(PngJob& job) {
 }
 
 }  // namespace
-
-bool isPng(const uint8_t* data, size_t length) {
-    return length >= sizeof kSignature && std::memcmp(data, kSignature, sizeof kSignature) == 0;
-}
 
 std::unique_ptr<RasterImage> decodePng(const uint8_t* data, size_t length) {
     if (!isPng(data, length)) {

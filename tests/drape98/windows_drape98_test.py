@@ -74,6 +74,18 @@ class Drape98UnderWine(unittest.TestCase):
         self.assertTrue((self.temp / "kept.bmp").exists(), "the run stopped at the unknown word")
         (self.temp / "kept.bmp").unlink()
 
+    def test_without_commands_the_notes_open_and_escape_closes_them(self):
+        process = self.launch(PROGRAM98)
+        title = " " + TITLE98 + " - 22.08.10 build 3 save 3"
+        window = w.becomes(lambda: w.visible_window(title))
+        self.assertIsNotNone(window, "no window titled " + title)
+        self.assertIsNone(process.poll())
+        time.sleep(0.5)  # let it paint
+        w.tool("xdotool", "windowactivate", "--sync", window)
+        w.tool("xdotool", "key", "--window", window, "Escape")
+        self.assertEqual(process.wait(timeout=w.PATIENCE), 0)
+        self.assertFalse(self.bitmap.exists(), "the notes painted a wallpaper")
+
     def test_a_newer_resident_ends_the_older_and_a_kill_of_either_program_ends_both(self):
         older = self.launch(PROGRAM98, "green", "resident")
         time.sleep(4)  # painted and waiting in its loop

@@ -99,6 +99,10 @@ TEST_F(Decode98, PngAndMissingFilesGiveNothingAndEmptyTheNumber) {
     ASSERT_NE(readImageFile(2, placed("png_t2_d8.png", png)), nullptr);
     EXPECT_EQ(readImageFile98(2, placed("png_t2_d8.png", png)), nullptr);
     EXPECT_EQ(imageHandle(2), nullptr);
+    // Nor through an icon whose best entry is a PNG.
+    DRAPE_LOAD_SAMPLE(pngIcon, "ico_png_entry.ico");
+    ASSERT_NE(readImageFile(2, placed("ico_png_entry.ico", pngIcon)), nullptr);
+    EXPECT_EQ(readImageFile98(2, placed("ico_png_entry.ico", pngIcon)), nullptr);
     ASSERT_NE(newImage(2, 4, 4, 24, 0), nullptr);
     EXPECT_EQ(readImageFile98(2, fake_.root + "/none.jpg"), nullptr);
     EXPECT_EQ(imageHandle(2), nullptr);

@@ -352,6 +352,8 @@ void Win32Controls::focusFirst(Window& window) {
             return;
         }
     }
+    // Nothing to focus: the window itself takes the keys.
+    SetFocus(window.handle);
 }
 
 void Win32Controls::closeWindow(WindowId id) {
@@ -524,8 +526,19 @@ void Win32Controls::setListIndex(int id, int index) {
 }
 
 void Win32Controls::setEnabled(int id, bool enabled) {
-    if (const Control* control = find(id)) {
-        EnableWindow(control->handle, enabled ? TRUE : FALSE);
+    const Control* control = find(id);
+    if (control == nullptr) {
+        return;
+    }
+    const bool hadFocus = GetFocus() == control->handle;
+    EnableWindow(control->handle, enabled ? TRUE : FALSE);
+    // A disabled control keeps the focus but hears no keys: hand it on, as a dialog does, so
+    // that the window's keys still arrive.
+    if (!enabled && hadFocus) {
+        const auto found = windows_.find(control->window);
+        if (found != windows_.end()) {
+            focusFirst(found->second);
+        }
     }
 }
 

@@ -369,6 +369,29 @@ TEST_F(Win32ControlsTest, AReportingWindowReportsItsFiveKeysAndStillTabs) {
     EXPECT_EQ(layer_.ownerWindow(), controls_.windowHandle(window_));
 }
 
+TEST_F(Win32ControlsTest, DisablingTheFocusedButtonHandsTheFocusOnAndKeysStillArrive) {
+    ControlSpec previous;
+    previous.id = 60;
+    previous.kind = ControlKind::PushButton;
+    previous.rect = {10, 10, 50, 22};
+    ControlSpec next = previous;
+    next.id = 61;
+    next.rect.x = 70;
+    const WindowId viewer = controls_.openWindow({"Pages", 200, 60, true}, {previous, next});
+    ASSERT_NE(viewer, 0u);
+    ASSERT_EQ(GetFocus(), control(60));
+    controls_.setEnabled(60, false);
+    EXPECT_EQ(GetFocus(), control(61));
+    // With nothing left to focus, the window itself takes the keys.
+    controls_.setEnabled(61, false);
+    EXPECT_EQ(GetFocus(), controls_.windowHandle(viewer));
+    key(0, VK_ESCAPE);
+    const std::vector<Event> got = events();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].key, Key::Escape);
+    controls_.closeWindow(viewer);
+}
+
 std::wstring clipboardText() {
     std::wstring text;
     if (OpenClipboard(nullptr)) {
