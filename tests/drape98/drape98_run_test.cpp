@@ -274,12 +274,53 @@ TEST_F(Drape98Test, ResidentIgnoresItsOwnAnnouncementOnceAndAKillEndsIt) {
     EXPECT_EQ(os.wallpaperCalls.size(), 1u);
 }
 
-TEST_F(Drape98Test, ResidentRenewsOnChangesAndOnTheTimer) {
-    os.osVersion = 100;
+TEST_F(Drape98Test, ResidentRenewsAtTheFirstCheckAfterTheInterval) {
+    // The first check comes with the instance's own announcement and starts the interval; the
+    // others follow every 1024 ms, so 10 s are over at the tenth after it and the twentieth.
+    os.timeoutsBeforeClose = 25;
+    run({"red", "renew", "10", "resident"});
+    EXPECT_TRUE(os.closeDelivered);
+    EXPECT_EQ(os.wallpaperCalls.size(), 3u);
+}
+
+TEST_F(Drape98Test, ResidentPutsItsWallpaperBackFromXpOnAndNoticesNewMonitors) {
+    // Someone else's wallpaper on show at every check.
+    os.reportWallpaperAs = [](const std::string&) { return std::string("C:\\other.bmp"); };
+    os.osVersion = 50;  // Windows 98 cannot tell
     os.timeoutsBeforeClose = 3;
-    run({"red", "renew", "1", "resident"});
-    // The first check finds the wallpaper deleted after installing (not ours any more).
-    EXPECT_GE(os.wallpaperCalls.size(), 2u);
+    run({"red", "resident"});
+    EXPECT_EQ(os.wallpaperCalls.size(), 1u);
+    os.wallpaperCalls.clear();
+    os.osVersion = 60;
+    os.timeoutsBeforeClose = 3;
+    run({"red", "resident"});
+    // The first run, then a check after its own announcement and one after each time-out.
+    EXPECT_EQ(os.wallpaperCalls.size(), 5u);
+
+    // A second monitor appearing while resident paints a wider bitmap.
+    os.reportWallpaperAs = nullptr;
+    os.wallpaperCalls.clear();
+    os.timeoutsBeforeClose = 2;
+    os.userActions.push_back({[this](FakeControls&) {
+                                  os.monitors.push_back({640, 0, 640, 480, 24});
+                              },
+                              {}});
+    run({"red", "resident"});
+    ASSERT_EQ(os.wallpaperCalls.size(), 2u);
+    EXPECT_EQ(parseBmp24(os.wallpaperCalls[1].contents)->width, 1280);
+}
+
+TEST_F(Drape98Test, SettingsLastAcrossRenewalsButTheMonitorSelectionDoesNot) {
+    os.monitors = {{0, 0, 640, 480, 24}, {640, 0, 640, 480, 24}};
+    os.timeoutsBeforeClose = 12;
+    run({"red", "renew", "1", "monitor", "1", "blue", "transparent", "resident"});
+    ASSERT_GE(os.wallpaperCalls.size(), 2u);
+    EXPECT_TRUE(settings98().transparent);
+    EXPECT_EQ(settings98().monitorSelection, 1);
+    // Every run starts again from all monitors: "red" reaches both each time.
+    const BmpImage last = *parseBmp24(os.wallpaperCalls.back().contents);
+    EXPECT_EQ(last.at(10, 10), kRed);
+    EXPECT_EQ(last.at(700, 10), kBlue);
 }
 
 }  // namespace
