@@ -110,6 +110,20 @@ TEST_F(Drape98Test, BigShowsTheFourthDottedFieldWhateverTheNumberOfDots) {
     EXPECT_EQ(BigTextPart98(""), "");
 }
 
+TEST_F(Drape98Test, BigDrawsTheLastNumberOfAnAddressInAFontOfTwoThirdsOfTheMonitor) {
+    os.addresses = {FakePlatform::address(192, 168, 1, 23)};
+    run({"big", "~ip~", "big", "1.2.3.4.5"});
+    ASSERT_EQ(os.textRenders.size(), 2u);
+    EXPECT_EQ(os.textRenders[0].text, "23");
+    EXPECT_EQ(os.textRenders[1].text, "4");
+    // 480 * 6 / 9 = 320 points, at 96 dpi 427 pixels, bold and anti-aliased.
+    ASSERT_FALSE(os.fontRequests.empty());
+    EXPECT_EQ(os.fontRequests[0].face, "Arial");
+    EXPECT_EQ(os.fontRequests[0].pixelHeight, 427);
+    EXPECT_EQ(os.fontRequests[0].weight, 700);
+    EXPECT_TRUE(os.fontRequests[0].highQuality);
+}
+
 TEST_F(Drape98Test, PlaceholdersAreLookedUpAtEveryExpansion) {
     ApplyDefaults98();
     os.addresses = {FakePlatform::address(127, 0, 0, 1), FakePlatform::address(10, 1, 2, 3)};
