@@ -55,39 +55,46 @@ std::vector<std::string> ReadCommandFile98() {
         joined += line;
     }
     std::vector<std::string> words;
-    const int32_t count = CountTokens(joined);
-    for (int32_t i = 1; i <= count; ++i) {
-        words.push_back(GetToken(joined, i, true));
+    for (const std::string_view token : SplitTokens(joined)) {
+        words.push_back(TokenText(token, true));
     }
     return words;
 }
 
 void ExpandPresets98() {
+    // Built anew in one pass, so that a long list of presets costs no more than its length.
     std::vector<std::string>& words = state98().tokens.words();
-    for (size_t i = 0; i + 1 < words.size();) {
-        const std::string word = words[i];
-        const std::string argument = words[i + 1];
-        std::vector<std::string> expansion;
+    std::vector<std::string> expanded;
+    expanded.reserve(words.size());
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (i + 1 == words.size()) {
+            expanded.push_back(word);  // a preset or "delay" as the last word stays as it is
+            break;
+        }
+        const std::string& argument = words[i + 1];
         if (word == "mark") {
-            expansion = {"big", "~ip~", "dots", "text", argument + "| ~host~ ~ip~ ", "fade"};
+            for (std::string part :
+                 {std::string("big"), std::string("~ip~"), std::string("dots"), std::string("text"),
+                  argument + "| ~host~ ~ip~ ", std::string("fade")}) {
+                expanded.push_back(std::move(part));
+            }
+            ++i;
         } else if (word == "basemark") {
-            expansion = {"base", "fade", "text",
-                         "BASE IMAGE | " + argument + " | NOT FOR REGULAR USE | ~host~ ~ip~"};
+            for (std::string part :
+                 {std::string("base"), std::string("fade"), std::string("text"),
+                  "BASE IMAGE | " + argument + " | NOT FOR REGULAR USE | ~host~ ~ip~"}) {
+                expanded.push_back(std::move(part));
+            }
+            ++i;
         } else if (word == "delay") {
             // Only "delay" goes: its number stays for the interpreter to meet.
-            words.erase(words.begin() + static_cast<std::ptrdiff_t>(i));
             delay98(argument);
-            continue;
         } else {
-            ++i;
-            continue;
+            expanded.push_back(word);
         }
-        words.erase(words.begin() + static_cast<std::ptrdiff_t>(i),
-                    words.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-        words.insert(words.begin() + static_cast<std::ptrdiff_t>(i), expansion.begin(),
-                     expansion.end());
-        i += expansion.size();
     }
+    words = std::move(expanded);
 }
 
 bool CheckScreens98() {

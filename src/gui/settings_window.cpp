@@ -336,10 +336,11 @@ void SettingsWindowModel::ShowCommandInControls(const std::string& text) {
     bool transparent = false;
     bool reverse = false;
     int row = kBackgroundEffects;
-    const int32_t count = CountTokens(text);
+    const std::vector<std::string_view> tokens = SplitTokens(text);
+    const auto count = static_cast<int32_t>(tokens.size());
     for (int32_t i = 1; i <= count; ++i) {
-        const std::string word = GetToken(text, i, true);
-        const std::string next = GetToken(text, i + 1, true);
+        const std::string word = TokenAt(tokens, i, true);
+        const std::string next = TokenAt(tokens, i + 1, true);
         const auto takeNext = [&](int field) {
             c.setControlText(field, next);
             ++i;

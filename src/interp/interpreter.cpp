@@ -22,7 +22,8 @@ namespace {
 struct Call {
     const std::string& keyword;
     const std::string& argument;
-    int32_t index;  // of the keyword in the command string
+    int32_t index;                                // of the keyword in the command string
+    const std::vector<std::string_view>& tokens;  // of the command string
 };
 
 // Setting keywords and whole-canvas painting run once; per-monitor painting runs once for
@@ -55,7 +56,7 @@ void colourFill(const Call& call) {
 void setFont(const Call& call) {
     Settings& s = settings();
     s.fontName = call.argument;
-    s.fontSize = ParseInteger(GetToken(s.commandString, call.index + 2, true));
+    s.fontSize = ParseInteger(TokenAt(call.tokens, call.index + 2, true));
 }
 
 void fromPanel(const Call&) {
@@ -167,7 +168,11 @@ void Interpret() {
     s.transparent = false;
     s.errorFlag = false;
     s.textColour = 0xFFFFFF;
-    s.tokenCount = CountTokens(s.commandString);
+    // Split once: a keyword may not rewrite the command string, and a long one would cost a
+    // scan from its start for every token.
+    const std::string command = s.commandString;
+    const std::vector<std::string_view> tokens = SplitTokens(command);
+    s.tokenCount = static_cast<int32_t>(tokens.size());
     if (s.tokenCount == 0) {
         return;
     }
@@ -187,9 +192,8 @@ void Interpret() {
     bool stop = false;
     do {
         DeriveMonitorRange();
-        // Copies: a keyword may not rewrite the command string, but keep the tokens stable.
-        const std::string keyword = GetToken(s.commandString, index, true);
-        const std::string argument = GetToken(s.commandString, index + 1, true);
+        const std::string keyword = TokenAt(tokens, index, true);
+        const std::string argument = TokenAt(tokens, index + 1, true);
         const KeywordRow* row = findKeyword(keyword);
         if (row == nullptr) {
             reject(keyword);
@@ -197,7 +201,7 @@ void Interpret() {
             // "help" belongs to the pre-pass; meeting it here ends the run in any case.
             stop = keyword == "help";
         } else {
-            runRow(*row, {keyword, argument, index});
+            runRow(*row, {keyword, argument, index, tokens});
             index += row->tokens;
             stop = row->keyword == "end";
         }

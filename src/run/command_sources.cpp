@@ -183,9 +183,12 @@ void PrepareCommands() {
     std::string previousWord;
     int32_t imageCount = 0;
 
-    for (int32_t i = 1; i <= s.tokenCount; ++i) {
-        const std::string word = GetToken(s.commandString, i, false);
-        const std::string parameter = GetToken(s.commandString, i + 1, true);
+    const std::string command = s.commandString;
+    const std::vector<std::string_view> tokens = SplitTokens(command);
+    const auto count = static_cast<int32_t>(tokens.size());
+    for (int32_t i = 1; i <= count; ++i) {
+        const std::string word = TokenAt(tokens, i, false);
+        const std::string parameter = TokenAt(tokens, i + 1, true);
         if (word == "gui") {
             s.guiMode = true;
         } else if (word == "help") {

@@ -89,10 +89,11 @@ std::optional<std::string> ReadAutorunEntry() {
 
 std::string MakeShortcutName(const std::string& commandString) {
     std::string name;
-    const int32_t count = CountTokens(commandString);
+    const std::vector<std::string_view> tokens = SplitTokens(commandString);
+    const auto count = static_cast<int32_t>(tokens.size());
     for (int32_t j = 1; j <= count; ++j) {
-        const std::string word = platform::toLower(GetToken(commandString, j, true));
-        std::string parameter = platform::toLower(GetToken(commandString, j + 1, true));
+        const std::string word = platform::toLower(TokenAt(tokens, j, true));
+        std::string parameter = platform::toLower(TokenAt(tokens, j + 1, true));
         if (word == "text") {
             name += platform::countCharacters(parameter) <= kMaxTextCharacters
                         ? " " + parameter

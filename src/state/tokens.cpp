@@ -64,6 +64,22 @@ std::string TrimBlanks(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
+std::vector<std::string_view> SplitTokens(std::string_view text) {
+    std::vector<std::string_view> tokens;
+    forEachToken(text, [&](size_t begin, size_t end) {
+        tokens.push_back(text.substr(begin, end - begin));
+        return true;
+    });
+    return tokens;
+}
+
+std::string TokenAt(const std::vector<std::string_view>& tokens, int32_t n, bool unquote) {
+    if (n <= 0 || static_cast<size_t>(n) > tokens.size()) {
+        return {};
+    }
+    return TokenText(tokens[static_cast<size_t>(n) - 1], unquote);
+}
+
 std::string GetToken(std::string_view text, int32_t n, bool unquote) {
     if (n <= 0) {
         return {};
@@ -77,6 +93,10 @@ std::string GetToken(std::string_view text, int32_t n, bool unquote) {
         }
         return true;
     });
+    return TokenText(token, unquote);
+}
+
+std::string TokenText(std::string_view token, bool unquote) {
     if (!unquote || token.empty() || token.front() != '"') {
         return std::string(token);
     }

@@ -13,6 +13,13 @@ int32_t CountTokens(std::string_view text);
 // Token `n` (1-based), empty when there is none. With `unquote`, a token that begins with a
 // double quote loses its first and last character and is trimmed of blanks.
 std::string GetToken(std::string_view text, int32_t n, bool unquote);
+// Every token of `text` as it stands there, quotes included, in one pass: the loops over a
+// command string index these instead of asking GetToken, which scans from the start each time.
+std::vector<std::string_view> SplitTokens(std::string_view text);
+// A token of SplitTokens as GetToken gives it, unquoted when asked.
+std::string TokenText(std::string_view token, bool unquote);
+// Token `n` (1-based) of a split, as GetToken gives it; empty when there is none.
+std::string TokenAt(const std::vector<std::string_view>& tokens, int32_t n, bool unquote);
 // Leading blanks and tabs, a sign, then "$" hex, "%" binary or decimal digits; else 0.
 // The value wraps to 32 bits.
 int32_t ParseInteger(std::string_view text);

@@ -109,3 +109,28 @@ TEST(TextLines, CrLfAndLoneBreaksEndLinesAndZeroBytesVanish) {
 
 }  // namespace
 }  // namespace drape
+
+namespace drape {
+namespace {
+
+// The one-pass split that long command strings are walked with gives every token exactly as
+// the scanning GetToken does, whatever the quotes and blanks.
+TEST(SplitTokens, AgreesWithGetTokenOnOddStrings) {
+    for (const std::string text :
+         {"", " ", "red", "  red   blue  ", "text \"A | B\" fade", "\"unterminated quote here",
+          "\"\" \" \" \"x\"", "a\"b c\"d e", "font \"Noto Sans\" 12",
+          "load \"c:\\\\my pics\\\\a.jpg\"", "\"\xc3\xa9t\xc3\xa9\" big", "\t tab\tseparated ",
+          "\"trailing\"  "}) {
+        const std::vector<std::string_view> tokens = SplitTokens(text);
+        ASSERT_EQ(static_cast<int32_t>(tokens.size()), CountTokens(text)) << text;
+        for (int32_t n = -1; n <= CountTokens(text) + 2; ++n) {
+            for (const bool unquote : {false, true}) {
+                EXPECT_EQ(TokenAt(tokens, n, unquote), GetToken(text, n, unquote))
+                    << text << " #" << n << (unquote ? " unquoted" : "");
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace drape
