@@ -157,16 +157,13 @@ std::string addressText(uint32_t address) {
 void writeAndInstall98() {
     const Settings98& s = settings98();
     platform::Narrow& narrow = platform::currentNarrow();
-    ComposeWallpaperImage();
-    const bool written =
-        raster::writeBmpFile(raster::kSecondImage, narrow.toUtf8(s.outputPath)) != 0;
-    raster::releaseImage(raster::kSecondImage);
+    const std::string problem = WriteWallpaperBitmap(narrow.toUtf8(s.outputPath));
     WriteTileValue98();
     // A bitmap that could not be written is not installed: the desktop would lose its
     // picture to a missing or partial file.
-    if (!written) {
+    if (!problem.empty()) {
         platform::current().reportError("could not write the wallpaper bitmap \"" +
-                                        narrow.toUtf8(s.outputPath) + "\"");
+                                        narrow.toUtf8(s.outputPath) + "\": " + problem);
         return;
     }
     narrow.setWallpaper(s.outputPath, platform::kSpifSendWinIniChange);
@@ -225,9 +222,15 @@ void Interpret98() {
     const int32_t red = UniformInRange(64, 128);
     const int32_t green = UniformInRange(64, 128);
     const int32_t blue = UniformInRange(64, 128);
-    raster::newImage(raster::kCanvasImage, bounds.width, bounds.height, 24,
-                     raster::makeColour(static_cast<uint32_t>(red), static_cast<uint32_t>(green),
-                                        static_cast<uint32_t>(blue)));
+    if (raster::newImage(
+            raster::kCanvasImage, bounds.width, bounds.height, 24,
+            raster::makeColour(static_cast<uint32_t>(red), static_cast<uint32_t>(green),
+                               static_cast<uint32_t>(blue))) == nullptr) {
+        // Nothing painted is nothing to install: the desktop keeps the picture it has.
+        platform::current().reportError(CanvasProblem(bounds.width, bounds.height) +
+                                        "; the wallpaper stays as it is");
+        return;
+    }
     s.monitorSelection = -1;
     state().monitor.firstMonitor = 0;
     state().monitor.lastMonitor = state().monitors.count - 1;

@@ -181,9 +181,15 @@ void Interpret() {
     const int32_t red = UniformInRange(64, 128);
     const int32_t green = UniformInRange(64, 128);
     const int32_t blue = UniformInRange(64, 128);
-    raster::newImage(raster::kCanvasImage, bounds.width, bounds.height, 24,
-                     raster::makeColour(static_cast<uint32_t>(red), static_cast<uint32_t>(green),
-                                        static_cast<uint32_t>(blue)));
+    if (raster::newImage(
+            raster::kCanvasImage, bounds.width, bounds.height, 24,
+            raster::makeColour(static_cast<uint32_t>(red), static_cast<uint32_t>(green),
+                               static_cast<uint32_t>(blue))) == nullptr) {
+        // Nothing painted is nothing to install: the desktop keeps the picture it has.
+        platform::current().reportError(CanvasProblem(bounds.width, bounds.height) +
+                                        "; the wallpaper stays as it is");
+        return;
+    }
 
     s.monitorSelection = -1;
     SelectMonitor(-1);

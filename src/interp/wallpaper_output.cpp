@@ -1,5 +1,10 @@
 #include "interp/wallpaper_output.h"
 
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "platform/platform.h"
 #include "raster/raster.h"
 #include "state/monitor_selection.h"
@@ -10,66 +15,99 @@ namespace drape {
 
 namespace {
 
-// The output image takes the second slot; each monitor's part of the canvas is cut into the crop.
-constexpr int kOutput = raster::kSecondImage;
-constexpr int kGrab = raster::kCropImage;
+// Where one monitor's part of the canvas lands in the bitmap.
+struct Placement {
+    int32_t x = 0;  // in the bitmap
+    int32_t y = 0;
+    int32_t sourceX = 0;  // on the canvas
+    int32_t sourceY = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
 
-// Copies each monitor's part of the canvas to where a wallpaper tiled from the primary
-// monitor's corner shows it: monitors left of or above the primary wrap to the far side.
-void composeOutput() {
+// Each monitor's part goes where a wallpaper tiled from the primary monitor's corner shows it:
+// monitors left of or above the primary wrap to the far side. Later placements cover earlier
+// ones, in monitor order.
+std::vector<Placement> placements() {
     const DesktopRect& bounds = state().monitors.bounds;
-    const int32_t count = state().monitors.count;
-    for (int32_t i = 0; i < count; ++i) {
+    std::vector<Placement> out;
+    for (int32_t i = 0; i < state().monitors.count; ++i) {
         SelectMonitor(i);
         const MonitorState& m = state().monitor;
-        if (raster::cropImage(raster::kCanvasImage, kGrab, m.monitorX, m.monitorY, m.monitorWidth,
-                              m.monitorHeight) == 0) {
-            continue;
-        }
         const int32_t dx = m.monitorX + bounds.left;
         const int32_t dy = m.monitorY + bounds.top;
-        if (raster::openContext(kOutput) == 0) {
-            raster::releaseImage(kGrab);
-            return;
-        }
-        raster::ImageHandle grab = raster::imageHandle(kGrab);
-        raster::pasteImage(grab, dx, dy);
+        const auto at = [&](int32_t x, int32_t y) {
+            out.push_back({x, y, m.monitorX, m.monitorY, m.monitorWidth, m.monitorHeight});
+        };
+        at(dx, dy);
         if (dx < 0) {
-            raster::pasteImage(grab, dx + bounds.width, dy);
+            at(dx + bounds.width, dy);
         }
         if (dy < 0) {
-            raster::pasteImage(grab, dx, dy + bounds.height);
+            at(dx, dy + bounds.height);
         }
         if (dx < 0 && dy < 0) {
-            raster::pasteImage(grab, dx + bounds.width, dy + bounds.height);
+            at(dx + bounds.width, dy + bounds.height);
         }
-        raster::closeContext();
-        raster::releaseImage(kGrab);
     }
+    return out;
 }
 
 }  // namespace
 
-void ComposeWallpaperImage() {
+std::string WriteWallpaperBitmap(const std::string& path) {
     const DesktopRect& bounds = state().monitors.bounds;
-    raster::newImage(kOutput, bounds.width, bounds.height, 24, raster::makeColour(0, 0, 0));
-    composeOutput();
+    const raster::RasterImage* canvas = raster::imageHandle(raster::kCanvasImage);
+    if (canvas == nullptr || canvas->width != bounds.width || canvas->height != bounds.height) {
+        return CanvasProblem(bounds.width, bounds.height);
+    }
+    const std::vector<Placement> parts = placements();
+    // Composed row by row straight from the canvas: no second desktop-sized image and no copy
+    // of a monitor's part is ever held.
+    const int written =
+        raster::writeBmpRows(path, bounds.width, bounds.height, [&](int y, uint8_t* row) {
+            std::memset(row, 0, static_cast<size_t>(bounds.width) * 3);
+            for (const Placement& part : parts) {
+                if (y < part.y || y >= int64_t{part.y} + part.height) {
+                    continue;
+                }
+                const int64_t left = std::max<int64_t>(part.x, 0);
+                const int64_t right = std::min<int64_t>(int64_t{part.x} + part.width, bounds.width);
+                if (left >= right) {
+                    continue;
+                }
+                const uint8_t* from = canvas->row(part.sourceY + (y - part.y)) +
+                                      static_cast<size_t>(part.sourceX + (left - part.x)) * 3;
+                std::memcpy(row + static_cast<size_t>(left) * 3, from,
+                            static_cast<size_t>(right - left) * 3);
+            }
+        });
+    return written != 0 ? std::string() : "the file could not be written";
+}
+
+std::string CanvasProblem(int32_t width, int32_t height) {
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
+    if (width < 1 || height < 1) {
+        return "there is no monitor to paint (a " + size + " desktop)";
+    }
+    if (width > raster::kMaxImageSide || height > raster::kMaxImageSide) {
+        return "a " + size + " desktop is larger than the 32767 x 32767 pixels a bitmap holds";
+    }
+    return "not enough memory for a " + size + " desktop";
 }
 
 void WriteAndInstallWallpaper() {
     Settings& s = settings();
     platform::Platform& os = platform::current();
 
-    ComposeWallpaperImage();
-    const bool written = raster::writeBmpFile(kOutput, s.outputPath) != 0;
-    raster::releaseImage(kOutput);
+    const std::string problem = WriteWallpaperBitmap(s.outputPath);
 
     RegistryWrite(kHkeyCurrentUser, kDesktopKey, "TileWallPaper", "1", true);
 
     // A bitmap that could not be written is not installed: the desktop would lose its
     // picture to a missing or partial file.
-    if (!written) {
-        os.reportError("could not write the wallpaper bitmap \"" + s.outputPath + "\"");
+    if (!problem.empty()) {
+        os.reportError("could not write the wallpaper bitmap \"" + s.outputPath + "\": " + problem);
         return;
     }
     if (s.keep) {

@@ -68,18 +68,17 @@ void fileRow(uint8_t* out, const uint8_t* in, int width, int depth, size_t fileS
     }
 }
 
-}  // namespace
-
-int writeBmpFile(int number, const std::string& path) {
-    const RasterImage* image = imageHandle(number);
-    if (image == nullptr) {
+// Writes the headers, then the rows from the bottom up in blocks; `row(y, out)` puts row y in
+// file form (fileStride bytes) at `out`.
+int writeRows(const std::string& path, int width, int height, int depth,
+              const std::function<void(int, uint8_t*)>& row) {
+    if (width < 1 || height < 1 || width > kMaxImageSide || height > kMaxImageSide) {
         return 0;
     }
-    const int depth = image->depth == 32 ? 32 : 24;
-    const size_t fileStride = strideFor(image->width, depth);
-    const size_t dataSize = fileStride * static_cast<size_t>(image->height);
-    const int rowsPerBlock = static_cast<int>(std::min<size_t>(
-        (kBlockBytes + fileStride - 1) / fileStride, static_cast<size_t>(image->height)));
+    const size_t fileStride = strideFor(width, depth);
+    const size_t dataSize = fileStride * static_cast<size_t>(height);
+    const int rowsPerBlock = static_cast<int>(
+        std::min<size_t>((kBlockBytes + fileStride - 1) / fileStride, static_cast<size_t>(height)));
 
     std::unique_ptr<uint8_t[]> block;
     try {
@@ -93,20 +92,43 @@ int writeBmpFile(int number, const std::string& path) {
         return 0;
     }
     uint8_t header[kHeaderBytes];
-    makeHeader(header, image->width, image->height, depth, dataSize);
+    makeHeader(header, width, height, depth, dataSize);
     bool ok = file->write(header, kHeaderBytes);
 
-    int y = image->height - 1;
+    int y = height - 1;
     while (ok && y >= 0) {
         const int rows = std::min(rowsPerBlock, y + 1);
         for (int i = 0; i < rows; ++i, --y) {
-            fileRow(block.get() + static_cast<size_t>(i) * fileStride, image->row(y), image->width,
-                    depth, fileStride);
+            row(y, block.get() + static_cast<size_t>(i) * fileStride);
         }
         ok = file->write(block.get(), static_cast<size_t>(rows) * fileStride);
     }
     const bool closed = file->close();
     return ok && closed ? 1 : 0;
+}
+
+}  // namespace
+
+int writeBmpFile(int number, const std::string& path) {
+    const RasterImage* image = imageHandle(number);
+    if (image == nullptr) {
+        return 0;
+    }
+    const int depth = image->depth == 32 ? 32 : 24;
+    const size_t fileStride = strideFor(image->width, depth);
+    return writeRows(path, image->width, image->height, depth, [&](int y, uint8_t* out) {
+        fileRow(out, image->row(y), image->width, depth, fileStride);
+    });
+}
+
+int writeBmpRows(const std::string& path, int width, int height,
+                 const std::function<void(int y, uint8_t* row)>& makeRow) {
+    const size_t bytes = static_cast<size_t>(std::max(width, 0)) * 3;
+    const size_t fileStride = strideFor(width, 24);
+    return writeRows(path, width, height, 24, [&](int y, uint8_t* out) {
+        makeRow(y, out);
+        std::memset(out + bytes, 0, fileStride - bytes);
+    });
 }
 
 }  // namespace drape::raster

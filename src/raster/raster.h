@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,11 @@ int heightOf(int number);
 int duplicateImage(int source, int target);
 int cropImage(int source, int target, int x, int y, int width, int height);
 int writeBmpFile(int number, const std::string& path);
+// A 24-bit bitmap made row by row, so that the picture need not exist as an image: `makeRow`
+// fills row y (top first) with width x 3 bytes, blue, green, red. Rows are asked for from the
+// bottom up, as the file holds them. 1 on success, 0 when the file could not be written.
+int writeBmpRows(const std::string& path, int width, int height,
+                 const std::function<void(int y, uint8_t* row)>& makeRow);
 // Puts an image made elsewhere (a decoder) into a number; returns its handle.
 ImageHandle storeImage(int number, RasterImage image);
 

@@ -145,6 +145,16 @@ TEST_F(Drape98Test, AMissingArgumentIsTheClosingEnd) {
     EXPECT_EQ(installed()->at(0, 0), kBlue);
 }
 
+TEST_F(Drape98Test, ADesktopWithoutACanvasInstallsNothing) {
+    os.monitors = {{0, 0, 20000, 100, 24}, {20000, 0, 20000, 100, 24}};
+    run({"red", "save", os.root + "/big.bmp"});
+    EXPECT_TRUE(os.wallpaperCalls.empty());
+    ASSERT_EQ(os.errors.size(), 1u);
+    EXPECT_EQ(os.errors[0].rfind("a 40000 x 100 desktop is larger", 0), 0u) << os.errors[0];
+    EXPECT_FALSE(os.hasValue("Control Panel\\Desktop", "TileWallPaper"));
+    EXPECT_LT(os.fileSize(os.root + "/big.bmp"), 0);
+}
+
 TEST_F(Drape98Test, AMonitorOutsideTheTableMeansMonitorZero) {
     os.monitors = {{0, 0, 640, 480, 24}, {640, 0, 640, 480, 24}};
     run({"monitor", "5", "red"});

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "interp/wallpaper_output.h"
 #include "support/run_fixture.h"
 
 namespace drape::test {
@@ -310,13 +311,41 @@ TEST_F(InterpreterTest, NoMonitorsGiveNoCanvasAndNoCrash) {
     run("red dots fade frame invert darken drain base traffic blur monitor 3 blue");
     EXPECT_TRUE(os.messageBoxes.empty());
     EXPECT_FALSE(settings().errorFlag);
-    // An empty desktop gives no bitmap to write, so nothing is installed and the one error
-    // line names the file that could not be written; the tile setting is stored all the same.
+    // An empty desktop gives no canvas: nothing is painted, written, installed or stored, and
+    // one line says why.
     EXPECT_TRUE(os.wallpaperCalls.empty());
-    EXPECT_EQ(os.errors, (std::vector<std::string>{"could not write the wallpaper bitmap \"" +
-                                                   os.tempDir + "drape.bmp\""}));
+    EXPECT_EQ(os.errors, (std::vector<std::string>{"there is no monitor to paint (a 0 x 0 "
+                                                   "desktop); the wallpaper stays as it is"}));
     EXPECT_EQ(os.fileSize(os.tempDir + "drape.bmp"), -1);
-    EXPECT_EQ(os.stringValue("Control Panel\\Desktop", "TileWallPaper"), "1");
+    EXPECT_FALSE(os.hasValue("Control Panel\\Desktop", "TileWallPaper"));
+}
+
+TEST_F(InterpreterTest, ACanvasThatCannotBeMadeInstallsNothingAndSaysWhy) {
+    // Wider than a bitmap can be: the canvas is refused as a failed allocation would be.
+    useMonitors({{0, 0, 20000, 100, 24}, {20000, 0, 20000, 100, 24}});
+    run("red keep");
+    EXPECT_TRUE(os.wallpaperCalls.empty());
+    EXPECT_EQ(os.errors,
+              (std::vector<std::string>{"a 40000 x 100 desktop is larger than the 32767 x 32767 "
+                                        "pixels a bitmap holds; the wallpaper stays as it is"}));
+    EXPECT_FALSE(os.hasValue("Control Panel\\Desktop", "TileWallPaper"));
+    EXPECT_EQ(CanvasProblem(3000, 2000), "not enough memory for a 3000 x 2000 desktop");
+}
+
+TEST_F(InterpreterTest, TheBitmapIsComposedStraightFromTheCanvasWithoutASecondImage) {
+    // The primary at the origin, one monitor left of it and one above it: both wrap.
+    useMonitors({{0, 0, 64, 32, 24}, {-16, 0, 16, 8, 24}, {0, -8, 8, 8, 24}});
+    run("red monitor 1 blue monitor 2 green keep");
+    const auto picture = installed();
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(picture->width, 80);
+    ASSERT_EQ(picture->height, 40);
+    EXPECT_EQ(picture->at(0, 0), kRed);               // the primary at the bitmap's corner
+    EXPECT_EQ(picture->at(64, 0), (Rgb{0, 0, 127}));  // monitor 1 wrapped to the right
+    EXPECT_EQ(picture->at(0, 32), (Rgb{0, 127, 0}));  // monitor 2 wrapped to the bottom
+    EXPECT_EQ(picture->at(79, 39), (Rgb{0, 0, 0}));   // no monitor shows there
+    EXPECT_EQ(picture->at(15, 31), kRed);
+    EXPECT_EQ(picture->at(79, 7), (Rgb{0, 0, 127}));
 }
 
 }  // namespace
