@@ -50,13 +50,15 @@ class EndToEndTest : public ::testing::Test {
     }
 
     // Runs drape with `arguments` (already shell-quoted); returns what it printed on stderr.
-    std::string drape(const std::string& arguments, const std::string& monitors) {
+    std::string drape(const std::string& arguments, const std::string& monitors,
+                      const std::string& before = "") {
         const fs::path err = dir / "stderr.txt";
         const std::string command =
-            "env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CURRENT_DESKTOP HOME='" + dir.string() +
-            "' TMPDIR='" + dir.string() + "' XDG_CONFIG_HOME='" + (dir / "config").string() +
-            "' XDG_RUNTIME_DIR='" + (dir / "runtime").string() + "' DRAPE_MONITORS='" + monitors +
-            "' '" + program_ + "' " + arguments + " 2>'" + err.string() + "'";
+            before + "env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CURRENT_DESKTOP HOME='" +
+            dir.string() + "' TMPDIR='" + dir.string() + "' XDG_CONFIG_HOME='" +
+            (dir / "config").string() + "' XDG_RUNTIME_DIR='" + (dir / "runtime").string() +
+            "' DRAPE_MONITORS='" + monitors + "' '" + program_ + "' " + arguments + " 2>'" +
+            err.string() + "'";
         exitCode_ = std::system(command.c_str());
         return slurp(err);
     }
@@ -95,6 +97,22 @@ TEST_F(EndToEndTest, RedKeepLeavesAFullHdBitmapAndRecordsItInTheHive) {
     EXPECT_NE(registry.find("\"TileWallPaper\"=\"1\""), std::string::npos) << registry;
     EXPECT_NE(registry.find("\"Wallpaper\"=\"" + bmp.string() + "\""), std::string::npos)
         << registry;
+}
+
+TEST_F(EndToEndTest, ACanvasBeyondTheMemoryLimitInstallsNothingAndSaysSo) {
+    if (std::getenv("ASAN_OPTIONS") != nullptr) {
+        GTEST_SKIP() << "a sanitizer build reserves more address space than the limit allows";
+    }
+    // 18 MB of canvas under a 24 MB address-space limit: no canvas, so no bitmap, no record.
+    const std::string err = drape("red keep", "3000x2000@0,0", "ulimit -v 24000; ");
+    EXPECT_NE(err.find("not enough memory for a 3000 x 2000 desktop"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir / "drape.bmp"));
+    EXPECT_FALSE(fs::exists(dir / "config" / "drape" / "registry.reg"));
+    // With room for the canvas alone the wallpaper is made: nothing else desktop-sized is held.
+    drape("red keep", "3000x2000@0,0", "ulimit -v 60000; ");
+    const auto image = kept();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->at(2999, 1999), (Rgb{127, 0, 0}));
 }
 
 TEST_F(EndToEndTest, WithoutKeepTheBitmapIsRemoved) {
