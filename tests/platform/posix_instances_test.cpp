@@ -23,10 +23,16 @@ std::vector<std::string> socketsIn(const std::string& folder) {
     return names;
 }
 
+// Opens the program window and waits once, which binds its socket.
+void openAndListen(Platform& platform) {
+    ASSERT_TRUE(platform.openProgramWindow("Drape"));
+    EXPECT_EQ(platform.waitEvent(0).kind, EventKind::None);
+}
+
 TEST_F(PosixTest, EveryOpenWindowCountsEachBroadcastTwice) {
     PosixPlatform second;
-    ASSERT_TRUE(platform_.openProgramWindow("Drape"));
-    ASSERT_TRUE(second.openProgramWindow("Drape"));
+    openAndListen(platform_);
+    openAndListen(second);
     ASSERT_EQ(socketsIn(root_ + "run/drape").size(), 2u);
     EXPECT_EQ(terminatesWaiting(platform_), 0);
 
@@ -47,7 +53,7 @@ TEST_F(PosixTest, EveryOpenWindowCountsEachBroadcastTwice) {
 }
 
 TEST_F(PosixTest, BroadcastRemovesSocketsOfEndedInstances) {
-    ASSERT_TRUE(platform_.openProgramWindow("Drape"));
+    openAndListen(platform_);
     const std::string own = socketsIn(root_ + "run/drape").at(0);
     // An instance that ended without closing its window leaves its socket file behind.
     const std::string stale = root_ + "run/drape/instance-999999999-1.sock";
@@ -82,6 +88,7 @@ int bindSocketAt(const std::string& path, bool keepOpen) {
 TEST_F(PosixTest, OnlyTheUserMaySendToTheWindowWhateverTheUmask) {
     const mode_t saved = umask(0);
     const bool opened = platform_.openProgramWindow("Drape");
+    platform_.waitEvent(0);
     const mode_t during = umask(saved);
     ASSERT_TRUE(opened);
     EXPECT_EQ(during, 0u) << "the umask was not given back";
@@ -94,7 +101,7 @@ TEST_F(PosixTest, OnlyTheUserMaySendToTheWindowWhateverTheUmask) {
 
 TEST_F(PosixTest, WindowNameHeldByALiveProcessIsNotTakenOver) {
     // Learn which serial this process reached, so that the next names are known.
-    ASSERT_TRUE(platform_.openProgramWindow("Drape"));
+    openAndListen(platform_);
     const std::string used = socketsIn(root_ + "run/drape").at(0);
     platform_.closeProgramWindow();
     const std::string stem = used.substr(0, used.rfind('-') + 1);
@@ -106,7 +113,7 @@ TEST_F(PosixTest, WindowNameHeldByALiveProcessIsNotTakenOver) {
     const int live = bindSocketAt(root_ + "run/drape/" + name(serial + 1), true);
     bindSocketAt(root_ + "run/drape/" + name(serial + 2), false);
 
-    ASSERT_TRUE(platform_.openProgramWindow("Drape"));
+    openAndListen(platform_);
     EXPECT_EQ(socketsIn(root_ + "run/drape"),
               (std::vector<std::string>{name(serial + 1), name(serial + 2)}));
     platform_.broadcastTerminate();

@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/posix/fltk_controls.h"
@@ -190,8 +191,21 @@ class PosixWindowing final : public Windowing {
     bool displayChecked_ = false;
     bool graphicalDisplay_ = false;
 
+    // Binds the program window's socket; false when the folder or the socket refuses.
+    bool bindWindowSocket();
+    // Binds the socket of an open program window that has none, or whose file is gone.
+    void bindWhenNeeded();
+    void reportSocketProblem(const std::string& line);
+
+    bool windowWanted_ = false;  // the program window is open; its socket may come later
     int windowSocket_ = -1;
     std::string windowSocketPath_;
+    std::pair<uint64_t, uint64_t> windowSocketFile_{0, 0};  // device and inode when bound
+    // Boot-clock nanoseconds since which this instance hears announcements: its own first
+    // announcement, or when it bound its socket before making one.
+    uint64_t listeningSince_ = 0;
+    bool announced_ = false;
+    bool socketProblemReported_ = false;
     int pendingTerminates_ = 0;
     int deliveriesPerBroadcast_ = 2;
 };
