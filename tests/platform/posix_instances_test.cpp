@@ -52,6 +52,61 @@ TEST_F(PosixTest, EveryOpenWindowCountsEachBroadcastTwice) {
     EXPECT_EQ(second.waitEvent(0).kind, EventKind::None);
 }
 
+TEST_F(PosixTest, AnnouncementMadeBeforeAnInstanceAnnouncedItselfIsNotHeard) {
+    // Two instances that started together and both listen before either announces: the one
+    // that announces last hears only itself and stays; the other hears both and ends.
+    PosixPlatform second;
+    openAndListen(platform_);
+    openAndListen(second);
+    platform_.broadcastTerminate();
+    second.broadcastTerminate();
+    EXPECT_EQ(terminatesWaiting(platform_), 4);
+    EXPECT_EQ(terminatesWaiting(second), 2);
+
+    // Later announcements of either are heard by both; so is a one-shot kill, which makes no
+    // socket of its own.
+    second.broadcastTerminate();
+    EXPECT_EQ(terminatesWaiting(platform_), 2);
+    EXPECT_EQ(terminatesWaiting(second), 2);
+    PosixPlatform killer;
+    killer.broadcastTerminate();
+    EXPECT_EQ(terminatesWaiting(platform_), 2);
+    EXPECT_EQ(terminatesWaiting(second), 2);
+    EXPECT_EQ(socketsIn(root_ + "run/drape").size(), 2u);
+}
+
+TEST_F(PosixTest, OpenWindowHasNoSocketUntilItListensAndGetsOneBackWhenItsFileGoes) {
+    ASSERT_TRUE(platform_.openProgramWindow("Drape"));
+    EXPECT_TRUE(socketsIn(root_ + "run/drape").empty()) << "a one-shot run needs no socket";
+    EXPECT_EQ(platform_.waitEvent(0).kind, EventKind::None);
+    ASSERT_EQ(socketsIn(root_ + "run/drape").size(), 1u);
+
+    std::filesystem::remove_all(root_ + "run/drape");
+    EXPECT_EQ(platform_.waitEvent(0).kind, EventKind::None);
+    ASSERT_EQ(socketsIn(root_ + "run/drape").size(), 1u);
+    PosixPlatform newer;
+    newer.broadcastTerminate();
+    EXPECT_EQ(terminatesWaiting(platform_), 2) << "the new socket is not reached";
+    platform_.closeProgramWindow();
+    EXPECT_TRUE(socketsIn(root_ + "run/drape").empty());
+}
+
+TEST_F(PosixTest, RuntimeFolderLongerThanASocketAddressStillHasReachableSockets) {
+    const std::string deep = root_ + std::string(150, 'r');
+    std::filesystem::create_directory(deep);
+    env_.set("XDG_RUNTIME_DIR", deep);
+    PosixPlatform second;
+    openAndListen(platform_);
+    openAndListen(second);
+    ASSERT_EQ(socketsIn(deep + "/drape").size(), 2u);
+    second.broadcastTerminate();
+    EXPECT_EQ(terminatesWaiting(platform_), 2);
+    EXPECT_EQ(terminatesWaiting(second), 2);
+    EXPECT_TRUE(reports_.empty()) << reports_.front();
+    second.closeProgramWindow();
+    EXPECT_EQ(socketsIn(deep + "/drape").size(), 1u);
+}
+
 TEST_F(PosixTest, BroadcastRemovesSocketsOfEndedInstances) {
     openAndListen(platform_);
     const std::string own = socketsIn(root_ + "run/drape").at(0);

@@ -193,8 +193,7 @@ bool PosixWindowing::bindWindowSocket() {
         if (!bindPrivately(fd, address)) {
             if (errno != EADDRINUSE) {
                 // Without its socket the instance still paints, but no other one reaches it.
-                reportSocketProblem("cannot open the socket " + path + ": " +
-                                    std::strerror(errno));
+                reportSocketProblem("cannot open the socket " + path + ": " + std::strerror(errno));
                 break;
             }
             // Left behind by an ended process that had this pid. A live holder is a process
