@@ -4,8 +4,6 @@
 // windows with controls drawn by FLTK.
 #pragma once
 
-#include <termios.h>
-
 #include <functional>
 #include <optional>
 #include <set>
@@ -185,9 +183,16 @@ class PosixWindowing final : public Windowing {
   private:
     Shared& shared_;
     WindowToolkit* toolkit_ = nullptr;
+    // Draws the part of the viewer's page from `viewerOffset_` that fits the terminal.
+    void drawViewerScreen();
+
     bool viewerOpen_ = false;
     std::string viewerTitle_;
-    termios savedTerminal_{};
+    int viewerRows_ = 0;                    // lines of page text the terminal holds, 0 unknown
+    std::vector<std::string> viewerLines_;  // the page shown, by line
+    size_t viewerOffset_ = 0;               // its first line on the screen
+    int viewerNumber_ = 0;
+    int viewerCount_ = 0;
     bool displayChecked_ = false;
     bool graphicalDisplay_ = false;
 
