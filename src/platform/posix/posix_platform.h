@@ -137,6 +137,8 @@ class PosixDesktop final : public Desktop {
     size_t shownHash_ = 0;
     std::string shownPath_;
     RootBackground shownRoot_;
+    // What this instance set last, which stands when the session's record cannot be read.
+    std::optional<std::string> lastSetPath_;
 };
 
 // The portable stretch and text in fontconfig's faces drawn by FreeType.

@@ -157,6 +157,7 @@ PosixDesktop::DesktopShow PosixDesktop::showOnDesktop(const std::string& path) {
 
 bool PosixDesktop::setWallpaper(const std::string& path, uint32_t flags) {
     const std::string folder = shared_.runtimeFolderOrReport();
+    lastSetPath_ = path;
     // Shown while the file still exists: the caller may delete it right after.
     const DesktopShow shown = showOnDesktop(path);
     bool ok = !folder.empty() &&
@@ -186,8 +187,8 @@ std::string PosixDesktop::wallpaper() {
     }
     // A record this instance cannot read tells nothing of a change: what it showed last is
     // taken as still shown, or a resident would paint again at every check.
-    if (!record && (folder.empty() || error != ENOENT) && !shownPath_.empty()) {
-        record = SessionRecord{shownPath_, shownRoot_};
+    if (!record && (folder.empty() || error != ENOENT) && lastSetPath_) {
+        record = SessionRecord{*lastSetPath_, shownRoot_};
     }
     if (record) {
         if (record->root.pixmap != 0) {
