@@ -191,7 +191,7 @@ Notes
     drape traffic darken big ~ip~ text "TEST | ~host~"
     drape random programfolder fade renew 600 nouser 120 background
     drape monitor 0 blue monitor 1 red frame
-    drape load c:\photos\panorama.jpg expand 100
+    drape expand 100 load c:\photos\panorama.jpg
 Windows XP and later: Drape puts its wallpaper back when another program
 replaces it while Drape runs in the background. On Linux the wallpaper
 becomes the background of the X desktop, and the settings are kept in the

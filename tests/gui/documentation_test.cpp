@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "interp/interpreter.h"
 #include "support/run_fixture.h"
 
 namespace drape::test {
@@ -215,6 +220,124 @@ TEST_F(ViewerWindowTest, WithoutAWindowTheTerminalPagerShowsIt) {
     os.viewerInputs = {platform::ViewerInput::Close};
     ShowDocumentation("t", "a\r\nb");
     EXPECT_EQ(os.viewerPages.size(), 1u);
+}
+
+// A 24-bit bottom-up BMP of `width` x `height`, red in its left half and blue in its right.
+std::string halvesBmp(int width, int height) {
+    const int stride = (width * 3 + 3) / 4 * 4;
+    const uint32_t size = 54u + static_cast<uint32_t>(stride * height);
+    std::string file(size, '\0');
+    const auto put = [&](size_t at, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            file[at + static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+        }
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put(2, size, 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, static_cast<uint32_t>(width), 4);
+    put(22, static_cast<uint32_t>(height), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const size_t at = 54u + static_cast<size_t>(y * stride + x * 3);
+            file[at + (x < width / 2 ? 2 : 0)] = static_cast<char>(0xFF);
+        }
+    }
+    return file;
+}
+
+// The command lines the manual shows: every indented "drape ..." line, and the drape.cmd
+// example as the one command its lines make.
+std::vector<std::string> manualExamples() {
+    std::vector<std::string> examples;
+    std::istringstream text(HelpText());
+    std::string line;
+    std::string commandFile;
+    bool inCommandFile = false;
+    while (std::getline(text, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.starts_with("    drape ")) {
+            examples.push_back(line.substr(10));
+        }
+        if (line.starts_with("drape.cmd")) {
+            inCommandFile = true;
+        } else if (inCommandFile && line.empty() && !commandFile.empty()) {
+            examples.push_back(commandFile);
+            inCommandFile = false;
+        } else if (inCommandFile && line.starts_with("    ") && line[4] != ';') {
+            commandFile += (commandFile.empty() ? "" : " ") + line.substr(4);
+        }
+    }
+    return examples;
+}
+
+class ManualExamples : public RunTest {
+  protected:
+    // The example with its Windows folders replaced by folders of this test holding photos.
+    std::string withTestFolders(std::string command) {
+        for (const std::string folder : {"c:\\photos", "c:\\software\\wallpaper"}) {
+            const std::string local = os.root + "photos-" + std::to_string(folders_++);
+            std::filesystem::create_directories(local);
+            std::ofstream(local + "/panorama.jpg", std::ios::binary) << halvesBmp(384, 108);
+            for (size_t at = command.find(folder); at != std::string::npos;
+                 at = command.find(folder)) {
+                command.replace(at, folder.size(), local);
+            }
+        }
+        for (size_t at = command.find('\\'); at != std::string::npos; at = command.find('\\')) {
+            command[at] = '/';
+        }
+        return command;
+    }
+
+    int folders_ = 0;
+};
+
+TEST_F(ManualExamples, EveryExampleRunsWithoutAnUnknownWord) {
+    std::ofstream(os.programDir + "panorama.jpg", std::ios::binary) << halvesBmp(384, 108);
+    const std::vector<std::string> examples = manualExamples();
+    ASSERT_GE(examples.size(), 7u) << "the examples were not found in the manual";
+    for (const std::string& example : examples) {
+        ResetProcessState();
+        ApplyDefaults();
+        os.messageBoxes.clear();
+        os.wallpaperCalls.clear();
+        run(withTestFolders(example));
+        for (const FakePlatform::MessageBoxCall& box : os.messageBoxes) {
+            EXPECT_EQ(box.text.find(kUnrecognizedMessage), std::string::npos) << example << "\n"
+                                                                              << box.text;
+            EXPECT_EQ(box.text.find("Missing image file"), std::string::npos) << example << "\n"
+                                                                              << box.text;
+        }
+        EXPECT_FALSE(os.wallpaperCalls.empty()) << "nothing installed by: " << example;
+    }
+}
+
+TEST_F(ManualExamples, PanoramaExampleSpreadsThePictureOverTheWholeDesktop) {
+    useMonitors({{0, 0, 1920, 1080, 24}, {1920, 0, 1920, 1080, 24}});
+    const std::vector<std::string> examples = manualExamples();
+    const auto panorama = std::find_if(examples.begin(), examples.end(), [](const auto& line) {
+        return line.find("panorama") != std::string::npos;
+    });
+    ASSERT_NE(panorama, examples.end());
+    run(withTestFolders(*panorama));
+    const std::optional<BmpImage> image = installed();
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->width, 3840);
+    // Red on the left monitor, blue on the right: one picture across both. Fitted to each
+    // monitor alone, the right monitor would start with the picture's red half.
+    const Rgb left = image->at(10, 540);
+    const Rgb right = image->at(1930, 540);
+    EXPECT_GT(left.r, 200) << *panorama;
+    EXPECT_LT(left.b, 50);
+    EXPECT_GT(right.b, 200) << *panorama;
+    EXPECT_LT(right.r, 50);
 }
 
 }  // namespace

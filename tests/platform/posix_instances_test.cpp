@@ -23,10 +23,16 @@ std::vector<std::string> socketsIn(const std::string& folder) {
     return names;
 }
 
+// Opens the program window and waits once, which binds its socket.
+void openAndListen(Platform& platform) {
+    ASSERT_TRUE(platform.openProgramWindow("Drape"));
+    EXPECT_EQ(platform.waitEvent(0).kind, EventKind::None);
+}
+
 TEST_F(PosixTest, EveryOpenWindowCountsEachBroadcastTwice) {
     PosixPlatform second;
-    ASSERT_TRUE(platform_.openProgramWindow("Drape"));
-    ASSERT_TRUE(second.openProgramWindow("Drape"));
+    openAndListen(platform_);
+    openAndListen(second);
     ASSERT_EQ(socketsIn(root_ + "run/drape").size(), 2u);
     EXPECT_EQ(terminatesWaiting(platform_), 0);
 
@@ -46,8 +52,63 @@ TEST_F(PosixTest, EveryOpenWindowCountsEachBroadcastTwice) {
     EXPECT_EQ(second.waitEvent(0).kind, EventKind::None);
 }
 
-TEST_F(PosixTest, BroadcastRemovesSocketsOfEndedInstances) {
+TEST_F(PosixTest, AnnouncementMadeBeforeAnInstanceAnnouncedItselfIsNotHeard) {
+    // Two instances that started together and both listen before either announces: the one
+    // that announces last hears only itself and stays; the other hears both and ends.
+    PosixPlatform second;
+    openAndListen(platform_);
+    openAndListen(second);
+    platform_.broadcastTerminate();
+    second.broadcastTerminate();
+    EXPECT_EQ(terminatesWaiting(platform_), 4);
+    EXPECT_EQ(terminatesWaiting(second), 2);
+
+    // Later announcements of either are heard by both; so is a one-shot kill, which makes no
+    // socket of its own.
+    second.broadcastTerminate();
+    EXPECT_EQ(terminatesWaiting(platform_), 2);
+    EXPECT_EQ(terminatesWaiting(second), 2);
+    PosixPlatform killer;
+    killer.broadcastTerminate();
+    EXPECT_EQ(terminatesWaiting(platform_), 2);
+    EXPECT_EQ(terminatesWaiting(second), 2);
+    EXPECT_EQ(socketsIn(root_ + "run/drape").size(), 2u);
+}
+
+TEST_F(PosixTest, OpenWindowHasNoSocketUntilItListensAndGetsOneBackWhenItsFileGoes) {
     ASSERT_TRUE(platform_.openProgramWindow("Drape"));
+    EXPECT_TRUE(socketsIn(root_ + "run/drape").empty()) << "a one-shot run needs no socket";
+    EXPECT_EQ(platform_.waitEvent(0).kind, EventKind::None);
+    ASSERT_EQ(socketsIn(root_ + "run/drape").size(), 1u);
+
+    std::filesystem::remove_all(root_ + "run/drape");
+    EXPECT_EQ(platform_.waitEvent(0).kind, EventKind::None);
+    ASSERT_EQ(socketsIn(root_ + "run/drape").size(), 1u);
+    PosixPlatform newer;
+    newer.broadcastTerminate();
+    EXPECT_EQ(terminatesWaiting(platform_), 2) << "the new socket is not reached";
+    platform_.closeProgramWindow();
+    EXPECT_TRUE(socketsIn(root_ + "run/drape").empty());
+}
+
+TEST_F(PosixTest, RuntimeFolderLongerThanASocketAddressStillHasReachableSockets) {
+    const std::string deep = root_ + std::string(150, 'r');
+    std::filesystem::create_directory(deep);
+    env_.set("XDG_RUNTIME_DIR", deep);
+    PosixPlatform second;
+    openAndListen(platform_);
+    openAndListen(second);
+    ASSERT_EQ(socketsIn(deep + "/drape").size(), 2u);
+    second.broadcastTerminate();
+    EXPECT_EQ(terminatesWaiting(platform_), 2);
+    EXPECT_EQ(terminatesWaiting(second), 2);
+    EXPECT_TRUE(reports_.empty()) << reports_.front();
+    second.closeProgramWindow();
+    EXPECT_EQ(socketsIn(deep + "/drape").size(), 1u);
+}
+
+TEST_F(PosixTest, BroadcastRemovesSocketsOfEndedInstances) {
+    openAndListen(platform_);
     const std::string own = socketsIn(root_ + "run/drape").at(0);
     // An instance that ended without closing its window leaves its socket file behind.
     const std::string stale = root_ + "run/drape/instance-999999999-1.sock";
@@ -82,6 +143,7 @@ int bindSocketAt(const std::string& path, bool keepOpen) {
 TEST_F(PosixTest, OnlyTheUserMaySendToTheWindowWhateverTheUmask) {
     const mode_t saved = umask(0);
     const bool opened = platform_.openProgramWindow("Drape");
+    platform_.waitEvent(0);
     const mode_t during = umask(saved);
     ASSERT_TRUE(opened);
     EXPECT_EQ(during, 0u) << "the umask was not given back";
@@ -94,7 +156,7 @@ TEST_F(PosixTest, OnlyTheUserMaySendToTheWindowWhateverTheUmask) {
 
 TEST_F(PosixTest, WindowNameHeldByALiveProcessIsNotTakenOver) {
     // Learn which serial this process reached, so that the next names are known.
-    ASSERT_TRUE(platform_.openProgramWindow("Drape"));
+    openAndListen(platform_);
     const std::string used = socketsIn(root_ + "run/drape").at(0);
     platform_.closeProgramWindow();
     const std::string stem = used.substr(0, used.rfind('-') + 1);
@@ -106,7 +168,7 @@ TEST_F(PosixTest, WindowNameHeldByALiveProcessIsNotTakenOver) {
     const int live = bindSocketAt(root_ + "run/drape/" + name(serial + 1), true);
     bindSocketAt(root_ + "run/drape/" + name(serial + 2), false);
 
-    ASSERT_TRUE(platform_.openProgramWindow("Drape"));
+    openAndListen(platform_);
     EXPECT_EQ(socketsIn(root_ + "run/drape"),
               (std::vector<std::string>{name(serial + 1), name(serial + 2)}));
     platform_.broadcastTerminate();

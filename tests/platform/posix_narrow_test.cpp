@@ -106,6 +106,7 @@ TEST_F(PosixNarrowTest, TheTerminateBroadcastIsTheWideProgramsOwn) {
     PosixPlatform wide;
     ASSERT_TRUE(platform_.openProgramWindow("drape98"));
     ASSERT_TRUE(wide.openProgramWindow("Drape"));
+    wide.waitEvent(0);  // listening before the broadcast is made
     narrow_->broadcastTerminate();
     // Every open window hears it twice, as the wide program's broadcast.
     EXPECT_EQ(terminatesWaiting(platform_), 2);

@@ -2,16 +2,23 @@
 //     FLTK box; without one it returns at once
 // [X] Program window: a datagram socket <runtime folder>/instance-<pid>-<n>.sock, so that
 //     several windows of one process (tests) do not share a name; mode 0600 whatever the
-//     umask; a name held by a live process (another pid namespace) is never taken over
-// [X] broadcastTerminate: a "T" datagram to every instance-*.sock, this one's included;
-//     sockets of dead processes (ECONNREFUSED) are removed
+//     umask; a name held by a live process (another pid namespace) is never taken over. It is
+//     bound when the instance first announces itself or waits, so a one-shot run makes none.
+//     A folder path too long for a socket address is reached through /proc/self/fd. When the
+//     socket file disappears (the runtime folder was deleted), the next wait binds it again
+// [X] broadcastTerminate: a "T" datagram stamped with the boot clock to every instance-*.sock,
+//     this one's included; sockets of dead processes (ECONNREFUSED) are removed
 // [X] waitEvent: poll(2) with the time-out; each terminate datagram arrives as two Terminate
 //     events, because on Windows every instance owns two top-level windows and so counts
 //     each broadcast twice, and the program's "more than 2" rule depends on that count;
-//     drape98, with one window, asks for one event per broadcast
+//     drape98, with one window, asks for one event per broadcast. An announcement stamped
+//     before this instance made its own (or, before that, before it listened) is not heard:
+//     it was made before the instance was waiting, so of two started together the one that
+//     announced last stays
 // [X] While FLTK has windows (or serves the clipboard) the wait runs Fl::wait instead, with
 //     the socket watched by FLTK, and hands out the queued Control, Close and Key events
 #include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -35,21 +42,54 @@ namespace {
 constexpr std::string_view kSocketPrefix = "instance-";
 constexpr std::string_view kSocketSuffix = ".sock";
 constexpr char kTerminateMessage = 'T';
+// 'T' and the sender's boot clock in nanoseconds, in the byte order of the machine.
+constexpr size_t kTerminateBytes = 1 + sizeof(uint64_t);
 // Names tried before giving up on a window; more than one only when other processes hold them.
 constexpr int kNameAttempts = 8;
 
 // Numbers the windows this process opens.
 int gWindowSerial = 0;
 
-bool socketAddress(const std::string& path, sockaddr_un& address) {
-    address = {};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) {
-        return false;
+// A folder whose sockets are addressed by name. A socket address holds about a hundred bytes;
+// a longer path goes through the folder's descriptor under /proc/self/fd, which the kernel
+// resolves to the same folder.
+class SocketFolder {
+  public:
+    explicit SocketFolder(std::string path) : path_(std::move(path)) {}
+    ~SocketFolder() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
     }
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return true;
-}
+    SocketFolder(const SocketFolder&) = delete;
+    SocketFolder& operator=(const SocketFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+
+    bool address(const std::string& name, sockaddr_un& address) {
+        std::string path = path_ + name;
+        if (path.size() >= sizeof address.sun_path) {
+            if (fd_ < 0) {
+                fd_ = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            }
+            if (fd_ < 0) {
+                return false;
+            }
+            path = "/proc/self/fd/" + std::to_string(fd_) + "/" + name;
+        }
+        address = {};
+        address.sun_family = AF_UNIX;
+        if (path.size() >= sizeof address.sun_path) {
+            return false;
+        }
+        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+        return true;
+    }
+
+  private:
+    std::string path_;
+    int fd_ = -1;
+};
 
 // Binds with a mode of 0600, so that only this user can send to the socket whatever the umask,
 // even where the runtime folder lets others look in. The program has one thread, so changing
@@ -77,11 +117,13 @@ bool staleName(const sockaddr_un& address) {
     return refused;
 }
 
-uint64_t monotonicMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint64_t>(now.tv_sec) * 1000u +
-           static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+// The device and inode of the file at `path`, 0 when there is none.
+std::pair<uint64_t, uint64_t> fileIdentity(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0) {
+        return {0, 0};
+    }
+    return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
 }
 
 std::string replaceCrLf(const std::string& text) {
@@ -115,11 +157,24 @@ void PosixWindowing::messageBox(const std::string& caption, const std::string& t
 
 bool PosixWindowing::openProgramWindow(const std::string& title) {
     static_cast<void>(title);
-    if (windowSocket_ >= 0) {
+    if (windowWanted_) {
         return true;
     }
-    const std::string folder = shared_.runtimeFolderOrReport();
-    if (folder.empty()) {
+    // The socket waits for the first announcement or wait; the folder is checked now, so that
+    // a refused one is told at once.
+    if (shared_.runtimeFolderOrReport().empty()) {
+        return false;
+    }
+    windowWanted_ = true;
+    listeningSince_ = 0;
+    announced_ = false;
+    pendingTerminates_ = 0;
+    return true;
+}
+
+bool PosixWindowing::bindWindowSocket() {
+    SocketFolder folder(shared_.runtimeFolderOrReport());
+    if (folder.path().empty()) {
         return false;
     }
     const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -127,17 +182,18 @@ bool PosixWindowing::openProgramWindow(const std::string& title) {
         return false;
     }
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string path = folder + std::string(kSocketPrefix) + std::to_string(getpid()) +
-                                 "-" + std::to_string(++gWindowSerial) + std::string(kSocketSuffix);
+        const std::string name = std::string(kSocketPrefix) + std::to_string(getpid()) + "-" +
+                                 std::to_string(++gWindowSerial) + std::string(kSocketSuffix);
+        const std::string path = folder.path() + name;
         sockaddr_un address{};
-        if (!socketAddress(path, address)) {
-            shared_.report("runtime folder path too long for a socket: " + path);
+        if (!folder.address(name, address)) {
+            reportSocketProblem("cannot address the socket " + path + ": " + std::strerror(errno));
             break;
         }
         if (!bindPrivately(fd, address)) {
             if (errno != EADDRINUSE) {
                 // Without its socket the instance still paints, but no other one reaches it.
-                shared_.report("cannot open the socket " + path + ": " + std::strerror(errno));
+                reportSocketProblem("cannot open the socket " + path + ": " + std::strerror(errno));
                 break;
             }
             // Left behind by an ended process that had this pid. A live holder is a process
@@ -149,35 +205,77 @@ bool PosixWindowing::openProgramWindow(const std::string& title) {
         }
         windowSocket_ = fd;
         windowSocketPath_ = path;
-        pendingTerminates_ = 0;
+        windowSocketFile_ = fileIdentity(path);
+        if (listeningSince_ == 0) {
+            listeningSince_ = bootTimeNs();
+        }
         return true;
     }
     close(fd);
     return false;
 }
 
+void PosixWindowing::reportSocketProblem(const std::string& line) {
+    if (!socketProblemReported_) {
+        socketProblemReported_ = true;
+        shared_.report(line);
+    }
+}
+
+void PosixWindowing::bindWhenNeeded() {
+    if (!windowWanted_) {
+        return;
+    }
+    if (windowSocket_ >= 0 && fileIdentity(windowSocketPath_) == windowSocketFile_) {
+        return;
+    }
+    // Bound before, but the file is gone (or another took its name): nobody reaches the old
+    // socket any more, so it is given up for a new one.
+    if (windowSocket_ >= 0) {
+        close(windowSocket_);
+        windowSocket_ = -1;
+        windowSocketPath_.clear();
+    }
+    bindWindowSocket();
+}
+
 void PosixWindowing::closeProgramWindow() {
+    windowWanted_ = false;
+    pendingTerminates_ = 0;
     if (windowSocket_ < 0) {
         return;
     }
     close(windowSocket_);
-    unlink(windowSocketPath_.c_str());
+    if (fileIdentity(windowSocketPath_) == windowSocketFile_) {
+        unlink(windowSocketPath_.c_str());
+    }
     windowSocket_ = -1;
     windowSocketPath_.clear();
-    pendingTerminates_ = 0;
 }
 
 void PosixWindowing::broadcastTerminate() {
-    const std::string folder = shared_.runtimeFolderOrReport();
-    if (folder.empty()) {
+    bindWhenNeeded();
+    SocketFolder folder(shared_.runtimeFolderOrReport());
+    if (folder.path().empty()) {
         return;
     }
-    std::vector<std::string> paths;
-    if (DIR* dir = opendir(folder.c_str())) {
+    // Stamped after this instance's socket is bound and before the folder is read: any
+    // instance that announced earlier is listening by now and hears this one.
+    const uint64_t stamp = bootTimeNs();
+    if (windowSocket_ >= 0 && !announced_) {
+        announced_ = true;
+        listeningSince_ = stamp;
+    }
+    char message[kTerminateBytes];
+    message[0] = kTerminateMessage;
+    std::memcpy(message + 1, &stamp, sizeof stamp);
+
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.path().c_str())) {
         while (const dirent* entry = readdir(dir)) {
             const std::string_view name = entry->d_name;
             if (name.starts_with(kSocketPrefix) && name.ends_with(kSocketSuffix)) {
-                paths.push_back(folder + entry->d_name);
+                names.emplace_back(name);
             }
         }
         closedir(dir);
@@ -186,23 +284,24 @@ void PosixWindowing::broadcastTerminate() {
     if (sender < 0) {
         return;
     }
-    for (const std::string& path : paths) {
+    for (const std::string& name : names) {
         sockaddr_un address{};
-        if (!socketAddress(path, address)) {
+        if (!folder.address(name, address)) {
             continue;
         }
-        const ssize_t sent = sendto(sender, &kTerminateMessage, 1, MSG_NOSIGNAL,
+        const ssize_t sent = sendto(sender, message, sizeof message, MSG_NOSIGNAL,
                                     reinterpret_cast<const sockaddr*>(&address), sizeof address);
         // Nobody listens on the name any more: its process ended without closing the window.
         // A full queue (EAGAIN) belongs to a live but busy instance and is left alone.
         if (sent < 0 && errno == ECONNREFUSED) {
-            unlink(path.c_str());
+            unlink((folder.path() + name).c_str());
         }
     }
     close(sender);
 }
 
 Event PosixWindowing::waitEvent(uint32_t timeoutMs) {
+    bindWhenNeeded();
     Event queued;
     if (windowSocket_ >= 0 && pendingTerminates_ > 0) {
         --pendingTerminates_;
@@ -217,12 +316,17 @@ Event PosixWindowing::waitEvent(uint32_t timeoutMs) {
         return {};
     }
     const bool forever = timeoutMs == kWaitForever;
-    const uint64_t deadline = monotonicMs() + timeoutMs;
+    const uint64_t deadline = bootTimeMs() + timeoutMs;
     while (true) {
         if (windowSocket_ >= 0) {
             char message[64];
             const ssize_t got = recv(windowSocket_, message, sizeof message, 0);
-            if (got == 1 && message[0] == kTerminateMessage) {
+            if (got == static_cast<ssize_t>(kTerminateBytes) && message[0] == kTerminateMessage) {
+                uint64_t stamp = 0;
+                std::memcpy(&stamp, message + 1, sizeof stamp);
+                if (stamp < listeningSince_) {
+                    continue;  // made before this instance was waiting
+                }
                 pendingTerminates_ = deliveriesPerBroadcast_ - 1;
                 return {EventKind::Terminate};
             }
@@ -230,7 +334,7 @@ Event PosixWindowing::waitEvent(uint32_t timeoutMs) {
                 return {EventKind::Other};
             }
             if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && !toolkit) {
-                const uint64_t now = monotonicMs();
+                const uint64_t now = bootTimeMs();
                 sleepMilliseconds(now < deadline ? static_cast<uint32_t>(deadline - now) : 0);
                 return {};
             }
@@ -238,7 +342,7 @@ Event PosixWindowing::waitEvent(uint32_t timeoutMs) {
         if (toolkit && toolkit_->takeEvent(queued)) {
             return queued;
         }
-        const uint64_t now = monotonicMs();
+        const uint64_t now = bootTimeMs();
         if (!forever && now >= deadline) {
             return {};
         }

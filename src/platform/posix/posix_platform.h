@@ -4,12 +4,11 @@
 // windows with controls drawn by FLTK.
 #pragma once
 
-#include <termios.h>
-
 #include <functional>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/posix/fltk_controls.h"
@@ -138,6 +137,8 @@ class PosixDesktop final : public Desktop {
     size_t shownHash_ = 0;
     std::string shownPath_;
     RootBackground shownRoot_;
+    // What this instance set last, which stands when the session's record cannot be read.
+    std::optional<std::string> lastSetPath_;
 };
 
 // The portable stretch and text in fontconfig's faces drawn by FreeType.
@@ -184,14 +185,34 @@ class PosixWindowing final : public Windowing {
   private:
     Shared& shared_;
     WindowToolkit* toolkit_ = nullptr;
+    // Draws the part of the viewer's page from `viewerOffset_` that fits the terminal.
+    void drawViewerScreen();
+
     bool viewerOpen_ = false;
     std::string viewerTitle_;
-    termios savedTerminal_{};
+    int viewerRows_ = 0;                    // lines of page text the terminal holds, 0 unknown
+    std::vector<std::string> viewerLines_;  // the page shown, by line
+    size_t viewerOffset_ = 0;               // its first line on the screen
+    int viewerNumber_ = 0;
+    int viewerCount_ = 0;
     bool displayChecked_ = false;
     bool graphicalDisplay_ = false;
 
+    // Binds the program window's socket; false when the folder or the socket refuses.
+    bool bindWindowSocket();
+    // Binds the socket of an open program window that has none, or whose file is gone.
+    void bindWhenNeeded();
+    void reportSocketProblem(const std::string& line);
+
+    bool windowWanted_ = false;  // the program window is open; its socket may come later
     int windowSocket_ = -1;
     std::string windowSocketPath_;
+    std::pair<uint64_t, uint64_t> windowSocketFile_{0, 0};  // device and inode when bound
+    // Boot-clock nanoseconds since which this instance hears announcements: its own first
+    // announcement, or when it bound its socket before making one.
+    uint64_t listeningSince_ = 0;
+    bool announced_ = false;
+    bool socketProblemReported_ = false;
     int pendingTerminates_ = 0;
     int deliveriesPerBroadcast_ = 2;
 };

@@ -66,9 +66,11 @@ std::string cacheFolder() {
     return xdgDrapeFolder("XDG_CACHE_HOME", ".cache");
 }
 
-std::string runtimeFolder(std::string& problem) {
-    std::string folder = absoluteFolderFromEnv("XDG_RUNTIME_DIR");
-    folder = folder.empty() ? "/tmp/drape-" + std::to_string(geteuid()) : folder + "drape";
+namespace {
+
+// Creates `folder` 0700 when missing and returns it with a slash, or "" and `problem` when it
+// is not a real folder of this user's that no one else may write to.
+std::string privateFolder(const std::string& folder, std::string& problem) {
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         problem = "cannot create the runtime folder " + folder + ": " + std::strerror(errno);
         return {};
@@ -91,6 +93,43 @@ std::string runtimeFolder(std::string& problem) {
         return {};
     }
     return folder + "/";
+}
+
+// "<cache folder>/run-<host>", for when the shared /tmp holds someone else's folder under our
+// name. The host is in the name because a home folder may be shared by several machines.
+std::string runtimeFolderInCache(std::string& problem) {
+    std::string cache = cacheFolder();
+    if (cache.empty()) {
+        return {};
+    }
+    // The cache folder's parents are made private too when this is the first to make them.
+    for (size_t slash = cache.find('/', 1); slash != std::string::npos;
+         slash = cache.find('/', slash + 1)) {
+        mkdir(cache.substr(0, slash).c_str(), 0700);
+    }
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) != 0 || host[0] == '\0' || host[0] == '.' ||
+        std::strchr(host, '/') != nullptr) {
+        std::strcpy(host, "localhost");
+    }
+    return privateFolder(cache + "run-" + host, problem);
+}
+
+}  // namespace
+
+std::string runtimeFolder(std::string& problem) {
+    const std::string session = absoluteFolderFromEnv("XDG_RUNTIME_DIR");
+    if (!session.empty()) {
+        return privateFolder(session + "drape", problem);
+    }
+    std::string folder = privateFolder("/tmp/drape-" + std::to_string(geteuid()), problem);
+    if (folder.empty()) {
+        // Another user took the name in the shared /tmp; refusing it is right, but instances
+        // must still find each other and their record somewhere only this user reaches.
+        std::string fallbackProblem;
+        folder = runtimeFolderInCache(fallbackProblem);
+    }
+    return folder;
 }
 
 }  // namespace drape::platform::posix

@@ -19,7 +19,8 @@ std::string cacheFolder();
 // The per-user runtime folder of this login session: "$XDG_RUNTIME_DIR/drape/", else
 // "/tmp/drape-<uid>/". Created 0700 when missing. Other users must not be able to plant files
 // in it, so it is refused unless it is a real folder (not a symlink) owned by this user and
-// writable by no one else. Returns "" and a one-line `problem` when refused or not creatable.
+// writable by no one else. A refused /tmp folder gives way to "<cache folder>run-<host>/",
+// checked alike. Returns "" and a one-line `problem` when refused or not creatable.
 std::string runtimeFolder(std::string& problem);
 
 }  // namespace drape::platform::posix

@@ -157,6 +157,7 @@ PosixDesktop::DesktopShow PosixDesktop::showOnDesktop(const std::string& path) {
 
 bool PosixDesktop::setWallpaper(const std::string& path, uint32_t flags) {
     const std::string folder = shared_.runtimeFolderOrReport();
+    lastSetPath_ = path;
     // Shown while the file still exists: the caller may delete it right after.
     const DesktopShow shown = showOnDesktop(path);
     bool ok = !folder.empty() &&
@@ -176,19 +177,27 @@ bool PosixDesktop::setWallpaper(const std::string& path, uint32_t flags) {
 
 std::string PosixDesktop::wallpaper() {
     const std::string folder = shared_.runtimeFolderOrReport();
+    int error = ENOENT;
+    std::optional<SessionRecord> record;
     if (!folder.empty()) {
-        int error = 0;
         if (std::optional<std::string> text =
                 readWholeFile(folder + kSessionFile, kMaxRecordBytes, error)) {
-            SessionRecord record = decodeRecord(*text);
-            if (record.root.pixmap != 0) {
-                XDisplay* display = x11_.get();
-                if (display != nullptr && !stillShown(display, x11_.name(), record.root)) {
-                    return {};
-                }
-            }
-            return std::move(record.path);
+            record = decodeRecord(*text);
         }
+    }
+    // A record this instance cannot read tells nothing of a change: what it showed last is
+    // taken as still shown, or a resident would paint again at every check.
+    if (!record && (folder.empty() || error != ENOENT) && lastSetPath_) {
+        record = SessionRecord{*lastSetPath_, shownRoot_};
+    }
+    if (record) {
+        if (record->root.pixmap != 0) {
+            XDisplay* display = x11_.get();
+            if (display != nullptr && !stillShown(display, x11_.name(), record->root)) {
+                return {};
+            }
+        }
+        return std::move(record->path);
     }
     RegValue value;
     if (registry_.regQueryValue(kHkeyCurrentUser, kDesktopKey, kWallpaperValue, kMaxRecordBytes,
