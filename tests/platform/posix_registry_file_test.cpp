@@ -98,14 +98,14 @@ TEST(RegistryFile, EveryValueTypeReadsBackByteForByte) {
     }
 
     const Hive back = parse(text);
-    ASSERT_EQ(back.keys.size(), 4u);
+    ASSERT_EQ(back.keys().size(), 4u);
     const HiveKey* desktop = back.findKey(kDesktop);
     ASSERT_NE(desktop, nullptr);
-    ASSERT_EQ(desktop->values.size(), values.size());
+    ASSERT_EQ(desktop->values().size(), values.size());
     for (size_t i = 0; i < values.size(); ++i) {
-        EXPECT_EQ(desktop->values[i].name, values[i].name);
-        EXPECT_EQ(desktop->values[i].value.type, values[i].value.type) << values[i].name;
-        EXPECT_EQ(desktop->values[i].value.data, values[i].value.data) << values[i].name;
+        EXPECT_EQ(desktop->values()[i].name, values[i].name);
+        EXPECT_EQ(desktop->values()[i].value.type, values[i].value.type) << values[i].name;
+        EXPECT_EQ(desktop->values()[i].value.data, values[i].value.data) << values[i].name;
     }
     EXPECT_EQ(writeHive(back), text);
 }
@@ -144,8 +144,8 @@ TEST(RegistryFile, KeysAndValueNamesIgnoreCase) {
         "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"TileWallPaper\"=\"0\"\n"
         "[hkey_current_user\\CONTROL PANEL\\desktop]\n\"tilewallpaper\"=\"1\"\n"
         "[HKEY_CURRENT_USER\\\xC3\x89T\xC3\x89\\\xD0\x9A\xD0\x9B\xD0\xAE\xD0\xA7]\n");
-    ASSERT_EQ(hive.keys.size(), 2u);
-    EXPECT_EQ(hive.keys[0].values.size(), 1u);
+    ASSERT_EQ(hive.keys().size(), 2u);
+    EXPECT_EQ(hive.keys()[0].values().size(), 1u);
     EXPECT_EQ(
         regSzText(valueOf(hive, "HKEY_CURRENT_USER\\control panel\\DESKTOP", "TILEWALLPAPER").data),
         "1");

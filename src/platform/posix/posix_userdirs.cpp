@@ -1,15 +1,20 @@
 // [X] Home folder ($HOME, else the password database)
 // [X] Config folder after the XDG base directory rules (relative values are ignored)
 // [X] Runtime folder of the session, created 0700 and checked before anything is put in it
+// [X] Temporary folder: a usable $TMPDIR, else a private per-user folder under /tmp
 #include "platform/posix/posix_userdirs.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/posix/posix_files.h"
 
 namespace drape::platform::posix {
 
@@ -66,11 +71,10 @@ std::string cacheFolder() {
     return xdgDrapeFolder("XDG_CACHE_HOME", ".cache");
 }
 
-std::string runtimeFolder(std::string& problem) {
-    std::string folder = absoluteFolderFromEnv("XDG_RUNTIME_DIR");
-    folder = folder.empty() ? "/tmp/drape-" + std::to_string(geteuid()) : folder + "drape";
+std::string privateFolder(const std::string& folder, const char* what, std::string& problem) {
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        problem = "cannot create the runtime folder " + folder + ": " + std::strerror(errno);
+        problem =
+            std::string("cannot create the ") + what + " " + folder + ": " + std::strerror(errno);
         return {};
     }
     struct stat info {};
@@ -87,10 +91,59 @@ std::string runtimeFolder(std::string& problem) {
         refusal = "other users may write to it";
     }
     if (refusal != nullptr) {
-        problem = "refusing the runtime folder " + folder + ": " + refusal;
+        problem = std::string("refusing the ") + what + " " + folder + ": " + refusal;
         return {};
     }
     return folder + "/";
+}
+
+std::string runtimeFolder(std::string& problem) {
+    std::string folder = absoluteFolderFromEnv("XDG_RUNTIME_DIR");
+    folder = folder.empty() ? "/tmp/drape-" + std::to_string(geteuid()) : folder + "drape";
+    return privateFolder(folder, "runtime folder", problem);
+}
+
+namespace {
+
+// The folder with symbolic links resolved, when it is one; "" otherwise.
+std::string resolvedFolder(const char* path) {
+    char resolved[PATH_MAX];
+    struct stat info {};
+    if (realpath(path, resolved) == nullptr || stat(resolved, &info) != 0 ||
+        !S_ISDIR(info.st_mode)) {
+        return {};
+    }
+    return resolved;
+}
+
+}  // namespace
+
+std::string temporaryFolder(std::string& problem) {
+    if (const char* base = std::getenv("TMPDIR"); base != nullptr && base[0] == '/') {
+        if (std::string folder = resolvedFolder(base); !folder.empty()) {
+            return folder.back() == '/' ? folder : folder + "/";
+        }
+    }
+    std::string tmp = resolvedFolder("/tmp");
+    if (tmp.empty()) {
+        tmp = "/tmp";
+    }
+    std::string folder =
+        privateFolder(tmp + "/drape-" + std::to_string(geteuid()), "temporary folder", problem);
+    if (folder.empty()) {
+        if (const std::string runtime = absoluteFolderFromEnv("XDG_RUNTIME_DIR");
+            !runtime.empty()) {
+            std::string ignored;
+            folder = privateFolder(runtime + "drape", "temporary folder", ignored);
+        }
+    }
+    if (folder.empty()) {
+        if (const std::string cache = cacheFolder(); !cache.empty() && makeFolders(cache, 0700)) {
+            std::string ignored;
+            folder = privateFolder(cache.substr(0, cache.size() - 1), "temporary folder", ignored);
+        }
+    }
+    return folder;
 }
 
 }  // namespace drape::platform::posix
