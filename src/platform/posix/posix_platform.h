@@ -225,6 +225,8 @@ class PosixPlatform final : private PosixConcerns, public Platform {
 
     // Problems go to stderr as "drape: <line>" unless a test routes them elsewhere.
     void setReporter(Reporter reporter) { shared.setReporter(std::move(reporter)); }
+    // For tests that hold the hive's lock: how long a change waits for it.
+    void setHiveLockWaitMs(int ms) { registryPart.setLockWaitMs(ms); }
 };
 
 }  // namespace drape::platform::posix

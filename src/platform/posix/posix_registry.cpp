@@ -165,6 +165,10 @@ class HiveLock {
     int error_ = 0;
 };
 
+std::string waitText(int ms) {
+    return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+}
+
 // Why the folder of the hive cannot be made, after makeFolders failed.
 std::string folderProblem(const std::string& folder) {
     const int error = errno;
@@ -269,11 +273,11 @@ int PosixRegistry::changeHive(const std::function<int(Hive&, bool& changed)>& ch
     }
     const HiveLock lock(path + ".lock", lockWaitMs_);
     if (!lock.held()) {
-        reportSaveProblem(cannot +
-                          (lock.error() == ETIMEDOUT
-                               ? "another process held " + path + ".lock for more than " +
-                                     std::to_string(lockWaitMs_ / 1000) + " s"
-                               : "cannot lock " + path + ".lock: " + std::strerror(lock.error())));
+        reportSaveProblem(
+            cannot +
+            (lock.error() == ETIMEDOUT
+                 ? "another process held " + path + ".lock for more than " + waitText(lockWaitMs_)
+                 : "cannot lock " + path + ".lock: " + std::strerror(lock.error())));
         return kRegAccessDenied;
     }
     Hive hive;
