@@ -143,9 +143,9 @@ void reject(const std::string& token) {
     if (s.silent) {
         return;
     }
-    platform::current().messageBox(kProductTitle,
-                                   std::string(kUnrecognizedMessage) + "\r\n\r\n" + token,
-                                   platform::kMbIconError);
+    platform::current().messageBox(
+        kProductTitle, std::string(kUnrecognizedMessage) + "\r\n\r\n" + MessageExcerpt(token),
+        platform::kMbIconError);
     s.errorFlag = true;
 }
 

@@ -180,4 +180,15 @@ bool IsPictureFileName(std::string_view name) {
     return ending == ".jpg" || ending == ".png" || ending == ".bmp";
 }
 
+std::string MessageExcerpt(std::string_view text, size_t maxCharacters) {
+    size_t characters = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        // A character starts at every byte that is not a UTF-8 continuation byte.
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && characters++ == maxCharacters) {
+            return std::string(text.substr(0, i)) + "\xE2\x80\xA6";  // U+2026, the ellipsis
+        }
+    }
+    return std::string(text);
+}
+
 }  // namespace drape

@@ -31,5 +31,8 @@ std::vector<std::string> SplitTextLines(const std::string& bytes);
 // True for a name of more than four characters that ends in ".jpg", ".png" or ".bmp", in any
 // letter case: what counts as a photograph by its name.
 bool IsPictureFileName(std::string_view name);
+// `text` for a message box: whole up to `maxCharacters` UTF-8 characters, else its first
+// `maxCharacters` followed by "…", so that a huge word cannot make a huge box.
+std::string MessageExcerpt(std::string_view text, size_t maxCharacters = 200);
 
 }  // namespace drape

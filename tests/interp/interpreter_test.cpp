@@ -129,6 +129,19 @@ TEST_F(InterpreterTest, RejectionStopsTheRunAtTheBadToken) {
               "Unrecognized command or missing parameter\r\n\r\ncolour");
 }
 
+TEST_F(InterpreterTest, AHugeUnknownWordIsCutInTheBox) {
+    // The first 200 characters are shown, then an ellipsis.
+    const std::string word = std::string(2, 'x') + std::string(1000000, 'y');
+    run("red " + word);
+    ASSERT_EQ(os.messageBoxes.size(), 1u);
+    EXPECT_EQ(os.messageBoxes[0].text, "Unrecognized command or missing parameter\r\n\r\nxx" +
+                                           std::string(198, 'y') + "\xE2\x80\xA6");
+    const std::string exact(200, 'q');
+    run(exact);
+    EXPECT_EQ(os.messageBoxes.back().text,
+              "Unrecognized command or missing parameter\r\n\r\n" + exact);
+}
+
 TEST_F(InterpreterTest, SilentSkipsUnknownWordsAndTheFlagIsResetPerRun) {
     run("silent Red blue");
     EXPECT_TRUE(os.messageBoxes.empty());

@@ -71,13 +71,28 @@ TEST_F(PosixTest, TempFolderFollowsTmpdirWithLinksResolved) {
     std::filesystem::create_directory_symlink(root_ + "tmp", root_ + "link");
     env_.set("TMPDIR", root_ + "link/");
     EXPECT_EQ(platform_.tempFolder(), real + "/");
-    env_.set("TMPDIR", root_ + "missing");
-    EXPECT_EQ(platform_.tempFolder(), "");
+}
+
+TEST_F(PosixTest, UnusableTmpdirFallsBackToAPrivateFolderOfTheUser) {
+    // The bitmap's path is recorded as the wallpaper: never relative, never another user's.
+    const std::string own =
+        std::filesystem::canonical("/tmp").string() + "/drape-" + std::to_string(geteuid()) + "/";
     writeText(root_ + "plain", "");
-    env_.set("TMPDIR", root_ + "plain");
-    EXPECT_EQ(platform_.tempFolder(), "");
+    ASSERT_EQ(chdir(root_.c_str()), 0);
+    for (const std::string& tmpdir : {root_ + "missing", root_ + "plain", std::string("tmp"),
+                                      std::string("tmp/"), std::string("")}) {
+        env_.set("TMPDIR", tmpdir);
+        EXPECT_EQ(platform_.tempFolder(), own) << "TMPDIR=" << tmpdir;
+    }
     env_.unset("TMPDIR");
-    EXPECT_EQ(platform_.tempFolder(), std::filesystem::canonical("/tmp").string() + "/");
+    EXPECT_EQ(platform_.tempFolder(), own);
+    ASSERT_EQ(chdir("/"), 0);
+    struct stat info {};
+    ASSERT_EQ(lstat(own.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(info.st_uid, geteuid());
+    EXPECT_TRUE(reports_.empty());
 }
 
 TEST_F(PosixTest, UserNameComesFromUsernameFirst) {

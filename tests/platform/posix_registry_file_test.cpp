@@ -98,14 +98,14 @@ TEST(RegistryFile, EveryValueTypeReadsBackByteForByte) {
     }
 
     const Hive back = parse(text);
-    ASSERT_EQ(back.keys.size(), 4u);
+    ASSERT_EQ(back.keys().size(), 4u);
     const HiveKey* desktop = back.findKey(kDesktop);
     ASSERT_NE(desktop, nullptr);
-    ASSERT_EQ(desktop->values.size(), values.size());
+    ASSERT_EQ(desktop->values().size(), values.size());
     for (size_t i = 0; i < values.size(); ++i) {
-        EXPECT_EQ(desktop->values[i].name, values[i].name);
-        EXPECT_EQ(desktop->values[i].value.type, values[i].value.type) << values[i].name;
-        EXPECT_EQ(desktop->values[i].value.data, values[i].value.data) << values[i].name;
+        EXPECT_EQ(desktop->values()[i].name, values[i].name);
+        EXPECT_EQ(desktop->values()[i].value.type, values[i].value.type) << values[i].name;
+        EXPECT_EQ(desktop->values()[i].value.data, values[i].value.data) << values[i].name;
     }
     EXPECT_EQ(writeHive(back), text);
 }
@@ -144,8 +144,8 @@ TEST(RegistryFile, KeysAndValueNamesIgnoreCase) {
         "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n\"TileWallPaper\"=\"0\"\n"
         "[hkey_current_user\\CONTROL PANEL\\desktop]\n\"tilewallpaper\"=\"1\"\n"
         "[HKEY_CURRENT_USER\\\xC3\x89T\xC3\x89\\\xD0\x9A\xD0\x9B\xD0\xAE\xD0\xA7]\n");
-    ASSERT_EQ(hive.keys.size(), 2u);
-    EXPECT_EQ(hive.keys[0].values.size(), 1u);
+    ASSERT_EQ(hive.keys().size(), 2u);
+    EXPECT_EQ(hive.keys()[0].values().size(), 1u);
     EXPECT_EQ(
         regSzText(valueOf(hive, "HKEY_CURRENT_USER\\control panel\\DESKTOP", "TILEWALLPAPER").data),
         "1");
@@ -200,6 +200,48 @@ TEST(RegistryFile, MalformedTextBecomesReplacementCharacters) {
               "\xEF\xBF\xBD"
               "a");
     EXPECT_EQ(utf8ToUtf16("\xC0\x80\xED\xA0\x80"), std::u16string(5, u'\xFFFD'));
+}
+
+TEST(RegistryFile, IndexFollowsEveryChangeAndKeepsTheFileOrder) {
+    Hive hive = parse(
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\B\\Deep]\n\"z\"=\"1\"\n"
+        "[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n\"y\"=\"2\"\n\"w\"=\"3\"\n"
+        "[hkey_current_user\\b\\deep]\n\"Z\"=\"4\"\n");
+    // A repeated section merges into the first, whatever its letter case.
+    ASSERT_EQ(hive.keys().size(), 2u);
+    EXPECT_EQ(hive.keys()[0].path, "HKEY_CURRENT_USER\\B\\Deep");
+    EXPECT_EQ(hive.keys()[0].values().size(), 1u);
+    EXPECT_EQ(regSzText(valueOf(hive, "HKEY_CURRENT_USER\\B\\DEEP", "z").data), "4");
+    // A key without a section of its own exists through the ones below it, and only those.
+    EXPECT_TRUE(hive.hasKey("hkey_current_user\\b"));
+    EXPECT_FALSE(hive.hasKey("HKEY_CURRENT_USER\\B\\De"));
+    EXPECT_FALSE(hive.hasKey("HKEY_CURRENT_USER\\C"));
+
+    HiveKey* a = hive.findKey("HKEY_CURRENT_USER\\a");
+    ASSERT_NE(a, nullptr);
+    EXPECT_TRUE(a->deleteValue("X"));
+    EXPECT_FALSE(a->deleteValue("x"));
+    // The values after the deleted one are still found, at their new places.
+    EXPECT_EQ(regSzText(a->findValue("Y")->value.data), "2");
+    EXPECT_EQ(regSzText(a->findValue("w")->value.data), "3");
+    a->setValue("new", {RegType::Sz, regSzData("5")});
+    a->setValue("Y", {RegType::Sz, regSzData("6")});
+    ASSERT_EQ(a->values().size(), 3u);
+    EXPECT_EQ(a->values()[0].name, "y");
+    EXPECT_EQ(regSzText(a->values()[0].value.data), "6");
+    EXPECT_EQ(a->values()[2].name, "new");
+
+    // Creating a key adds its missing parents before it, in order, and nothing twice.
+    hive.createKey("HKEY_CURRENT_USER\\C\\D\\E");
+    hive.createKey("HKEY_CURRENT_USER\\c\\d");
+    std::vector<std::string> paths;
+    for (const HiveKey& key : hive.keys()) {
+        paths.push_back(key.path);
+    }
+    EXPECT_EQ(paths, (std::vector<std::string>{"HKEY_CURRENT_USER\\B\\Deep", "HKEY_CURRENT_USER\\A",
+                                               "HKEY_CURRENT_USER\\C", "HKEY_CURRENT_USER\\C\\D",
+                                               "HKEY_CURRENT_USER\\C\\D\\E"}));
+    EXPECT_EQ(writeHive(parse(writeHive(hive))), writeHive(hive));
 }
 
 }  // namespace

@@ -1,5 +1,10 @@
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include "platform/posix/posix_text.h"
 #include "posix_test_env.h"
@@ -139,6 +144,82 @@ TEST_F(PosixTest, CorruptHiveIsReportedOnceAndKeptAside) {
     EXPECT_EQ(readText(hivePath() + ".bad.1"), "junk");
 }
 
+TEST_F(PosixTest, HiveThatIsASymbolicLinkIsWrittenWhereItLies) {
+    std::filesystem::create_directories(root_ + "dotfiles");
+    std::filesystem::create_directories(root_ + "config/drape");
+    const std::string target = root_ + "dotfiles/registry.reg";
+    writeText(target,
+              "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Old]\n\"v\"=\"1\"\n");
+    std::filesystem::create_symlink("../../dotfiles/registry.reg", hivePath());
+    ASSERT_EQ(platform_.regCreateKey(kHkeyCurrentUser, kDesktop), kRegSuccess);
+    ASSERT_EQ(platform_.regSetValue(kHkeyCurrentUser, kDesktop, "Wallpaper", text("/w.bmp")),
+              kRegSuccess);
+    EXPECT_TRUE(std::filesystem::is_symlink(hivePath()));
+    const std::string written = readText(target);
+    EXPECT_NE(written.find("[HKEY_CURRENT_USER\\Old]\n\"v\"=\"1\""), std::string::npos) << written;
+    EXPECT_NE(written.find("\"Wallpaper\"=\"/w.bmp\""), std::string::npos) << written;
+
+    // An unreadable target is moved aside beside itself, and the link names the new one.
+    writeText(target, "junk");
+    ASSERT_EQ(platform_.regCreateKey(kHkeyCurrentUser, "Software\\Drape"), kRegSuccess);
+    EXPECT_TRUE(std::filesystem::is_symlink(hivePath()));
+    EXPECT_EQ(readText(target + ".bad"), "junk");
+    EXPECT_EQ(platform_.regOpenKey(kHkeyCurrentUser, "Software\\Drape"), kRegSuccess);
+    EXPECT_EQ(reports_.size(), 1u) << ::testing::PrintToString(reports_);
+}
+
+TEST_F(PosixTest, HiveThatCannotBeSavedIsToldOnce) {
+    // The hive's folder is taken by a file.
+    writeText(root_ + "config/drape", "not a folder");
+    EXPECT_EQ(platform_.regCreateKey(kHkeyCurrentUser, kDesktop), kRegAccessDenied);
+    EXPECT_FALSE(platform_.setWallpaper("/w.bmp", kSpifUpdateIniFile));
+    EXPECT_EQ(platform_.regCreateKey(kHkeyCurrentUser, kDesktop), kRegAccessDenied);
+    ASSERT_EQ(reports_.size(), 1u) << ::testing::PrintToString(reports_);
+    EXPECT_EQ(reports_[0], "cannot save the registry hive " + hivePath() + ": " + root_ +
+                               "config/drape is not a folder; settings such as the wallpaper "
+                               "are not saved");
+
+    // The lock file is a folder.
+    PosixPlatform second;
+    std::vector<std::string> told;
+    second.setReporter([&](const std::string& line) { told.push_back(line); });
+    std::filesystem::remove(root_ + "config/drape");
+    std::filesystem::create_directories(hivePath() + ".lock");
+    EXPECT_EQ(second.regCreateKey(kHkeyCurrentUser, kDesktop), kRegAccessDenied);
+    EXPECT_EQ(second.regCreateKey(kHkeyCurrentUser, kDesktop), kRegAccessDenied);
+    ASSERT_EQ(told.size(), 1u) << ::testing::PrintToString(told);
+    EXPECT_EQ(told[0], "cannot save the registry hive " + hivePath() + ": cannot lock " +
+                           hivePath() +
+                           ".lock: Is a directory; settings such as the wallpaper are not saved");
+}
+
+TEST_F(PosixTest, AHeldLockIsWaitedForOnlySoLong) {
+    ASSERT_EQ(platform_.regCreateKey(kHkeyCurrentUser, kDesktop), kRegSuccess);
+    // flock belongs to the open file, so a second open in this process contends as another
+    // process would.
+    const int held = open((hivePath() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    platform_.setHiveLockWaitMs(300);
+    EXPECT_EQ(platform_.regSetValue(kHkeyCurrentUser, kDesktop, "Wallpaper", text("/w.bmp")),
+              kRegAccessDenied);
+    ASSERT_EQ(reports_.size(), 1u);
+    EXPECT_EQ(reports_[0], "cannot save the registry hive " + hivePath() +
+                               ": another process held " + hivePath() +
+                               ".lock for more than 300 ms; settings such as the wallpaper are "
+                               "not saved");
+    // Released in time, the lock is taken and the change made.
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        flock(held, LOCK_UN);
+    });
+    platform_.setHiveLockWaitMs(5000);
+    EXPECT_EQ(platform_.regSetValue(kHkeyCurrentUser, kDesktop, "Wallpaper", text("/w.bmp")),
+              kRegSuccess);
+    release.join();
+    close(held);
+}
+
 TEST_F(PosixTest, UnusableConfigFolderFailsWithoutCrashing) {
     writeText(root_ + "file", "x");
     env_.set("XDG_CONFIG_HOME", root_ + "file");
@@ -156,7 +237,7 @@ TEST_F(PosixTest, UnusableConfigFolderFailsWithoutCrashing) {
 }
 
 TEST_F(PosixTest, ConcurrentWritersLoseNothing) {
-    constexpr int kWriters = 4;
+    constexpr int kWriters = 8;
     constexpr int kValuesEach = 40;
     ASSERT_EQ(platform_.regCreateKey(kHkeyCurrentUser, "Software\\Drape"), kRegSuccess);
     std::vector<pid_t> children;

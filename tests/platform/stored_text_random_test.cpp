@@ -132,12 +132,12 @@ Hive randomHive(std::mt19937& random) {
 // Every key and value of `expected` is in `actual` with the same bytes, and nothing more.
 ::testing::AssertionResult sameHive(const Hive& expected, const Hive& actual) {
     size_t valueCount = 0;
-    for (const HiveKey& key : expected.keys) {
+    for (const HiveKey& key : expected.keys()) {
         const HiveKey* found = actual.findKey(key.path);
         if (found == nullptr) {
             return ::testing::AssertionFailure() << "key [" << key.path << "] is missing";
         }
-        for (const HiveValue& value : key.values) {
+        for (const HiveValue& value : key.values()) {
             const HiveValue* read = found->findValue(value.name);
             if (read == nullptr) {
                 return ::testing::AssertionFailure()
@@ -148,11 +148,11 @@ Hive randomHive(std::mt19937& random) {
                                                      << key.path << "] reads back otherwise";
             }
         }
-        valueCount += key.values.size();
+        valueCount += key.values().size();
     }
     size_t actualCount = 0;
-    for (const HiveKey& key : actual.keys) {
-        actualCount += key.values.size();
+    for (const HiveKey& key : actual.keys()) {
+        actualCount += key.values().size();
     }
     if (actualCount != valueCount) {
         return ::testing::AssertionFailure()

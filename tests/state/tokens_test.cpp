@@ -14,6 +14,17 @@ TEST(Tokens, OnlyTheBlankSeparatesAndRunsOfBlanksMakeNoEmptyTokens) {
     EXPECT_EQ(GetToken("red\tblue", 1, false), "red\tblue");
 }
 
+TEST(Tokens, MessageExcerptCutsAtWholeCharacters) {
+    EXPECT_EQ(MessageExcerpt("", 3), "");
+    EXPECT_EQ(MessageExcerpt("abc", 3), "abc");
+    EXPECT_EQ(MessageExcerpt("abcd", 3), "abc\xE2\x80\xA6");
+    // "é" and "€" are two and three bytes: the cut never splits one.
+    EXPECT_EQ(MessageExcerpt("\xC3\xA9\xE2\x82\xAC\xC3\xA9x", 3),
+              "\xC3\xA9\xE2\x82\xAC\xC3\xA9\xE2\x80\xA6");
+    EXPECT_EQ(MessageExcerpt("\xC3\xA9\xE2\x82\xAC\xC3\xA9", 3), "\xC3\xA9\xE2\x82\xAC\xC3\xA9");
+    EXPECT_EQ(MessageExcerpt(std::string(5000, 'w')).size(), 203u);
+}
+
 TEST(Tokens, NumbersOutsideTheStringGiveEmptyTokens) {
     EXPECT_EQ(GetToken("red blue", 0, true), "");
     EXPECT_EQ(GetToken("red blue", -1, true), "");

@@ -3,7 +3,8 @@
 // [X] localTime (localtime_r); osVersionCode: a fixed 100, which the program reads as
 //     "XP or later" (it needs 60 or more)
 // [X] programPath and programFolder (/proc/self/exe), currentFolder (getcwd), tempFolder
-//     ($TMPDIR or /tmp, symlinks resolved); all end in '/'
+//     (a usable $TMPDIR, else the user's own folder under /tmp; symlinks resolved); all end
+//     in '/'
 #include "platform/posix/posix_facts.h"
 
 #include <limits.h>
@@ -18,6 +19,7 @@
 
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/posix_userdirs.h"
 
 namespace drape::platform::posix {
 
@@ -130,21 +132,14 @@ std::string PosixSystem::currentFolder() {
 }
 
 std::string PosixSystem::tempFolder() {
-    const char* base = std::getenv("TMPDIR");
-    if (base == nullptr || *base == '\0') {
-        base = "/tmp";
+    std::string problem;
+    std::string folder = temporaryFolder(problem);
+    if (!problem.empty() && !tempProblemReported_) {
+        tempProblemReported_ = true;
+        shared_.report(problem + "; using " + (folder.empty() ? "/tmp/" : folder) + " instead");
     }
-    char* resolved = realpath(base, nullptr);
-    if (resolved == nullptr) {
-        return {};
-    }
-    std::string folder = resolved;
-    std::free(resolved);
-    struct stat info {};
-    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        return {};
-    }
-    return withSlash(folder);
+    // The path of the bitmap is recorded as the wallpaper, so it is never relative.
+    return folder.empty() ? "/tmp/" : folder;
 }
 
 }  // namespace drape::platform::posix

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/posix/posix_files.h"
 #include "platform/posix/posix_platform.h"
@@ -147,7 +146,8 @@ std::optional<std::vector<Monitor>> monitorsFromSetting(std::string_view value,
     int readError = 0;
     const std::optional<std::string> text = readWholeFile(path, kMaxListFileBytes, readError);
     if (!text) {
-        error = "DRAPE_MONITORS: cannot read " + path + ": " + std::strerror(readError);
+        error = "DRAPE_MONITORS: cannot read " + path + ": " +
+                readErrorText(readError, kMaxListFileBytes);
         return std::nullopt;
     }
     auto monitors = parseMonitorList(*text, error);

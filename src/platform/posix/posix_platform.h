@@ -18,7 +18,7 @@
 
 namespace drape::platform::posix {
 
-struct Hive;
+class Hive;
 
 // Receives each problem the backend notices, as one line without "drape: " and newline.
 using Reporter = std::function<void(const std::string& line)>;
@@ -75,6 +75,7 @@ class PosixSystem final : public System {
 
   private:
     Shared& shared_;
+    bool tempProblemReported_ = false;
 };
 
 // The hive file that stands in for HKEY_CURRENT_USER.
@@ -94,13 +95,22 @@ class PosixRegistry final : public Registry {
     // desktop's stored wallpaper included. Returns a registry status code.
     int changeHive(const std::function<int(Hive&, bool& changed)>& change);
 
+    // How long a change waits for another process's lock on the hive before it gives up.
+    void setLockWaitMs(int ms) { lockWaitMs_ = ms; }
+
   private:
     // The hive as it is on disk (empty when missing or unreadable as a hive).
     enum class HiveRead { Ok, Corrupt, Failed };
     HiveRead loadHive(Hive& hive);
 
+    // Tells once why the hive could not be saved; a resident instance would say it at every
+    // renewal otherwise.
+    void reportSaveProblem(const std::string& line);
+
     Shared& shared_;
     bool hiveProblemReported_ = false;
+    bool saveProblemReported_ = false;
+    int lockWaitMs_ = 10000;
 };
 
 // Monitors, the wallpaper on the X root window and GNOME's background, the desktop folder and
@@ -236,6 +246,8 @@ class PosixPlatform final : private PosixConcerns, public Platform {
 
     // Problems go to stderr as "drape: <line>" unless a test routes them elsewhere.
     void setReporter(Reporter reporter) { shared.setReporter(std::move(reporter)); }
+    // For tests that hold the hive's lock: how long a change waits for it.
+    void setHiveLockWaitMs(int ms) { registryPart.setLockWaitMs(ms); }
 };
 
 }  // namespace drape::platform::posix

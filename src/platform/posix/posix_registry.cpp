@@ -3,7 +3,10 @@
 // [X] Windows status codes: 2 for a missing key or value, 234 when the caller's buffer is too
 //     small, 5 when the hive cannot be read or written, 13 for a name with a line break
 // [X] Changes are atomic (temporary file, fsync, rename) and serialised between processes
-//     with flock on registry.reg.lock, held over the whole read-modify-write
+//     with flock on registry.reg.lock, held over the whole read-modify-write; a change waits
+//     at most 10 s for the lock
+// [X] A hive that is a symbolic link is written through to its target
+// [X] A change that cannot be saved (no folder, no lock, a full disk) is told once on stderr
 // [X] A hive that cannot be parsed is reported once, reads as empty, and is moved aside to
 //     registry.reg.bad (then .bad.1, .bad.2 ...) before a new one is written
 // [X] The autorun value "Drape" under Software\Microsoft\Windows\CurrentVersion\Run is the
@@ -12,6 +15,8 @@
 // [ ] Key security, volatile keys, change notification
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -116,16 +121,32 @@ std::string hiveFile() {
 }
 
 // Exclusive lock on a separate file: the hive itself is replaced by rename, so a lock held
-// on it would stay with the old file.
+// on it would stay with the old file. The wait is bounded: a process that holds the lock for
+// long (stopped, or stuck on a slow disk) must not hang every other instance with it.
 class HiveLock {
   public:
-    explicit HiveLock(const std::string& path)
-        : fd_(open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600)) {
-        while (fd_ >= 0 && flock(fd_, LOCK_EX) != 0) {
-            if (errno != EINTR) {
+    HiveLock(const std::string& path, int waitMs)
+        : fd_(open(path.c_str(), O_CREAT | O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600)) {
+        if (fd_ < 0) {
+            error_ = errno;
+            return;
+        }
+        timespec start{};
+        clock_gettime(CLOCK_MONOTONIC, &start);
+        useconds_t pause = 1000;
+        while (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            const long long waited =
+                (now.tv_sec - start.tv_sec) * 1000LL + (now.tv_nsec - start.tv_nsec) / 1000000;
+            if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMs) {
+                error_ = errno == EWOULDBLOCK ? ETIMEDOUT : errno;
                 close(fd_);
                 fd_ = -1;
+                return;
             }
+            usleep(pause);
+            pause = pause < 32000 ? pause * 2 : pause;
         }
     }
     ~HiveLock() {
@@ -136,10 +157,33 @@ class HiveLock {
     HiveLock(const HiveLock&) = delete;
     HiveLock& operator=(const HiveLock&) = delete;
     bool held() const { return fd_ >= 0; }
+    // errno of the failure; ETIMEDOUT when another process held the lock throughout the wait.
+    int error() const { return error_; }
 
   private:
     int fd_;
+    int error_ = 0;
 };
+
+std::string waitText(int ms) {
+    return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+}
+
+// Why the folder of the hive cannot be made, after makeFolders failed.
+std::string folderProblem(const std::string& folder) {
+    const int error = errno;
+    struct stat info {};
+    std::string part = folder;
+    // The first part of the path that is there but is not a folder, if any.
+    for (size_t slash = part.find('/', 1); slash != std::string::npos;
+         slash = part.find('/', slash + 1)) {
+        const std::string prefix = part.substr(0, slash);
+        if (stat(prefix.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+            return prefix + " is not a folder";
+        }
+    }
+    return "cannot create " + folder + ": " + std::strerror(error);
+}
 
 // Moves a hive that cannot be parsed out of the way, never replacing an earlier one.
 bool moveAside(const std::string& path) {
@@ -209,13 +253,31 @@ PosixRegistry::HiveRead PosixRegistry::loadHive(Hive& hive) {
     return HiveRead::Ok;
 }
 
+void PosixRegistry::reportSaveProblem(const std::string& line) {
+    if (!saveProblemReported_) {
+        saveProblemReported_ = true;
+        shared_.report(line + "; settings such as the wallpaper are not saved");
+    }
+}
+
 int PosixRegistry::changeHive(const std::function<int(Hive&, bool& changed)>& change) {
     const std::string path = hiveFile();
-    if (path.empty() || !makeFolders(folderOf(path), 0700)) {
+    if (path.empty()) {
+        reportSaveProblem("cannot save the registry hive: no home folder");
         return kRegAccessDenied;
     }
-    const HiveLock lock(path + ".lock");
+    const std::string cannot = "cannot save the registry hive " + path + ": ";
+    if (!makeFolders(folderOf(path), 0700)) {
+        reportSaveProblem(cannot + folderProblem(folderOf(path)));
+        return kRegAccessDenied;
+    }
+    const HiveLock lock(path + ".lock", lockWaitMs_);
     if (!lock.held()) {
+        reportSaveProblem(
+            cannot +
+            (lock.error() == ETIMEDOUT
+                 ? "another process held " + path + ".lock for more than " + waitText(lockWaitMs_)
+                 : "cannot lock " + path + ".lock: " + std::strerror(lock.error())));
         return kRegAccessDenied;
     }
     Hive hive;
@@ -228,10 +290,18 @@ int PosixRegistry::changeHive(const std::function<int(Hive&, bool& changed)>& ch
     if (status != kRegSuccess || !changed) {
         return status;
     }
-    if (state == HiveRead::Corrupt && !moveAside(path)) {
+    // A hive that is a symbolic link (to a dotfiles folder, say) is changed where it lies.
+    const std::string target = writeTarget(path);
+    if (state == HiveRead::Corrupt && (target.empty() || !moveAside(target))) {
+        reportSaveProblem(cannot +
+                          "the unreadable hive cannot be moved aside: " + std::strerror(errno));
         return kRegAccessDenied;
     }
-    return writeFileAtomically(path, writeHive(hive), 0600) ? kRegSuccess : kRegAccessDenied;
+    if (!writeFileAtomically(path, writeHive(hive), 0600)) {
+        reportSaveProblem(cannot + std::strerror(errno));
+        return kRegAccessDenied;
+    }
+    return kRegSuccess;
 }
 
 int PosixRegistry::regOpenKey(uint32_t root, const std::string& keyPath) {

@@ -6,6 +6,7 @@
 // [ ] REGEDIT4 files (ANSI, a different hex(2) form); rejected
 #include "platform/posix/posix_registry_file.h"
 
+#include <cstddef>
 #include <cstdio>
 
 #include "platform/posix/posix_text.h"
@@ -319,44 +320,39 @@ void appendValue(std::string& out, const HiveValue& entry) {
 
 }  // namespace
 
-HiveValue* HiveKey::findValue(std::string_view name) {
-    for (HiveValue& value : values) {
-        if (sameRegistryName(value.name, name)) {
-            return &value;
-        }
-    }
-    return nullptr;
-}
-
 const HiveValue* HiveKey::findValue(std::string_view name) const {
-    return const_cast<HiveKey*>(this)->findValue(name);
+    const auto found = index_.find(toUpper(name));
+    return found == index_.end() ? nullptr : &values_[found->second];
 }
 
 void HiveKey::setValue(std::string_view name, const RegValue& value) {
-    if (HiveValue* existing = findValue(name)) {
-        existing->value = value;
+    const auto [place, added] = index_.try_emplace(toUpper(name), values_.size());
+    if (added) {
+        values_.push_back({std::string(name), value});
     } else {
-        values.push_back({std::string(name), value});
+        values_[place->second].value = value;
     }
 }
 
 bool HiveKey::deleteValue(std::string_view name) {
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        if (sameRegistryName(it->name, name)) {
-            values.erase(it);
-            return true;
+    const auto found = index_.find(toUpper(name));
+    if (found == index_.end()) {
+        return false;
+    }
+    const size_t place = found->second;
+    index_.erase(found);
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(place));
+    for (auto& [folded, index] : index_) {
+        if (index > place) {
+            --index;
         }
     }
-    return false;
+    return true;
 }
 
 HiveKey* Hive::findKey(std::string_view path) {
-    for (HiveKey& key : keys) {
-        if (sameRegistryName(key.path, path)) {
-            return &key;
-        }
-    }
-    return nullptr;
+    const auto found = index_.find(toUpper(path));
+    return found == index_.end() ? nullptr : &keys_[found->second];
 }
 
 const HiveKey* Hive::findKey(std::string_view path) const {
@@ -367,38 +363,34 @@ bool Hive::hasKey(std::string_view path) const {
     if (path.find('\\') == std::string_view::npos) {
         return true;
     }
-    for (const HiveKey& key : keys) {
-        // Case folding keeps the byte length of every character it maps, so the prefix of
-        // equal length is the candidate parent path.
-        if (key.path.size() >= path.size() &&
-            (key.path.size() == path.size() || key.path[path.size()] == '\\') &&
-            sameRegistryName(std::string_view(key.path).substr(0, path.size()), path)) {
-            return true;
-        }
+    const std::string folded = toUpper(path);
+    if (index_.contains(folded)) {
+        return true;
     }
-    return false;
+    // Keys below it sort right after "PATH\", so the first one at or after it tells.
+    const std::string below = folded + '\\';
+    const auto next = index_.lower_bound(below);
+    return next != index_.end() && next->first.starts_with(below);
+}
+
+HiveKey& Hive::section(std::string_view path) {
+    const auto [place, added] = index_.try_emplace(toUpper(path), keys_.size());
+    if (added) {
+        keys_.emplace_back(std::string(path));
+    }
+    return keys_[place->second];
 }
 
 HiveKey& Hive::createKey(std::string_view path) {
     size_t end = path.find('\\');
-    if (end == std::string_view::npos) {
-        end = path.size();
-    } else {
+    if (end != std::string_view::npos) {
         end = path.find('\\', end + 1);
     }
-    while (true) {
-        const std::string_view prefix = path.substr(0, end);
-        if (findKey(prefix) == nullptr) {
-            keys.push_back({std::string(prefix), {}});
-        }
-        if (end >= path.size()) {
-            return *findKey(path);
-        }
+    while (end != std::string_view::npos) {
+        section(path.substr(0, end));
         end = path.find('\\', end + 1);
-        if (end == std::string_view::npos) {
-            end = path.size();
-        }
     }
+    return section(path);
 }
 
 std::optional<Hive> parseHive(std::string_view bytes, HiveParseError& error) {
@@ -427,10 +419,7 @@ std::optional<Hive> parseHive(std::string_view bytes, HiveParseError& error) {
             const std::optional<std::string> path = parseKeyLine(line, message);
             if (path) {
                 // Keys repeated in the file merge into one, as an import would.
-                key = hive.findKey(*path);
-                if (key == nullptr) {
-                    key = &hive.keys.emplace_back(HiveKey{*path, {}});
-                }
+                key = &hive.section(*path);
             }
         } else if (line.starts_with('"') || line.starts_with('@')) {
             std::optional<HiveValue> value = parseValueLine(line, message);
@@ -457,11 +446,11 @@ std::optional<Hive> parseHive(std::string_view bytes, HiveParseError& error) {
 std::string writeHive(const Hive& hive) {
     std::string out(kHeader);
     out += "\n\n";
-    for (const HiveKey& key : hive.keys) {
+    for (const HiveKey& key : hive.keys()) {
         out += '[';
         out += key.path;
         out += "]\n";
-        for (const HiveValue& value : key.values) {
+        for (const HiveValue& value : key.values()) {
             appendValue(out, value);
         }
         out += '\n';

@@ -4,9 +4,12 @@
 // posix_registry.cpp.
 #pragma once
 
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -18,21 +21,29 @@ struct HiveValue {
     RegValue value;
 };
 
-struct HiveKey {
-    std::string path;  // full path with its root, e.g. "HKEY_CURRENT_USER\Control Panel"
-    std::vector<HiveValue> values;
+// Keys and value names compare case-insensitively, as the registry does. Both are indexed by
+// their folded names, so a hive of many thousand keys is read and changed in about linear
+// time; the vectors keep the file's order for writing.
+class HiveKey {
+  public:
+    explicit HiveKey(std::string keyPath) : path(std::move(keyPath)) {}
 
-    HiveValue* findValue(std::string_view name);
+    std::string path;  // full path with its root, e.g. "HKEY_CURRENT_USER\Control Panel"
+
+    const std::vector<HiveValue>& values() const { return values_; }
     const HiveValue* findValue(std::string_view name) const;
     // Replaces a value of the same name (keeping its place) or appends a new one.
     void setValue(std::string_view name, const RegValue& value);
     bool deleteValue(std::string_view name);
+
+  private:
+    std::vector<HiveValue> values_;
+    std::map<std::string, size_t, std::less<>> index_;  // folded name -> place in values_
 };
 
-// Keys and value names compare case-insensitively, as the registry does.
-struct Hive {
-    std::vector<HiveKey> keys;  // in file order
-
+class Hive {
+  public:
+    const std::vector<HiveKey>& keys() const { return keys_; }  // in file order
     HiveKey* findKey(std::string_view path);
     const HiveKey* findKey(std::string_view path) const;
     // A key exists when it has a section or any key below it has one; a root always exists.
@@ -40,6 +51,12 @@ struct Hive {
     // Adds sections for the key and for each missing key between it and its root; returns
     // the key's section.
     HiveKey& createKey(std::string_view path);
+    // The key's own section, added at the end when missing, without sections for its parents.
+    HiveKey& section(std::string_view path);
+
+  private:
+    std::vector<HiveKey> keys_;
+    std::map<std::string, size_t, std::less<>> index_;  // folded path -> place in keys_
 };
 
 struct HiveParseError {

@@ -1,15 +1,20 @@
 // [X] Home folder ($HOME, else the password database)
 // [X] Config folder after the XDG base directory rules (relative values are ignored)
 // [X] Runtime folder of the session, created 0700 and checked before anything is put in it
+// [X] Temporary folder: a usable $TMPDIR, else a private per-user folder under /tmp
 #include "platform/posix/posix_userdirs.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/posix/posix_files.h"
 
 namespace drape::platform::posix {
 
@@ -66,13 +71,10 @@ std::string cacheFolder() {
     return xdgDrapeFolder("XDG_CACHE_HOME", ".cache");
 }
 
-namespace {
-
-// Creates `folder` 0700 when missing and returns it with a slash, or "" and `problem` when it
-// is not a real folder of this user's that no one else may write to.
-std::string privateFolder(const std::string& folder, std::string& problem) {
+std::string privateFolder(const std::string& folder, const char* what, std::string& problem) {
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        problem = "cannot create the runtime folder " + folder + ": " + std::strerror(errno);
+        problem =
+            std::string("cannot create the ") + what + " " + folder + ": " + std::strerror(errno);
         return {};
     }
     struct stat info {};
@@ -89,11 +91,13 @@ std::string privateFolder(const std::string& folder, std::string& problem) {
         refusal = "other users may write to it";
     }
     if (refusal != nullptr) {
-        problem = "refusing the runtime folder " + folder + ": " + refusal;
+        problem = std::string("refusing the ") + what + " " + folder + ": " + refusal;
         return {};
     }
     return folder + "/";
 }
+
+namespace {
 
 // "<cache folder>/run-<host>", for when the shared /tmp holds someone else's folder under our
 // name. The host is in the name because a home folder may be shared by several machines.
@@ -112,7 +116,18 @@ std::string runtimeFolderInCache(std::string& problem) {
         std::strchr(host, '/') != nullptr) {
         std::strcpy(host, "localhost");
     }
-    return privateFolder(cache + "run-" + host, problem);
+    return privateFolder(cache + "run-" + host, "runtime folder", problem);
+}
+
+// The folder with symbolic links resolved, when it is one; "" otherwise.
+std::string resolvedFolder(const char* path) {
+    char resolved[PATH_MAX];
+    struct stat info {};
+    if (realpath(path, resolved) == nullptr || stat(resolved, &info) != 0 ||
+        !S_ISDIR(info.st_mode)) {
+        return {};
+    }
+    return resolved;
 }
 
 }  // namespace
@@ -120,14 +135,43 @@ std::string runtimeFolderInCache(std::string& problem) {
 std::string runtimeFolder(std::string& problem) {
     const std::string session = absoluteFolderFromEnv("XDG_RUNTIME_DIR");
     if (!session.empty()) {
-        return privateFolder(session + "drape", problem);
+        return privateFolder(session + "drape", "runtime folder", problem);
     }
-    std::string folder = privateFolder("/tmp/drape-" + std::to_string(geteuid()), problem);
+    std::string folder =
+        privateFolder("/tmp/drape-" + std::to_string(geteuid()), "runtime folder", problem);
     if (folder.empty()) {
         // Another user took the name in the shared /tmp; refusing it is right, but instances
         // must still find each other and their record somewhere only this user reaches.
         std::string fallbackProblem;
         folder = runtimeFolderInCache(fallbackProblem);
+    }
+    return folder;
+}
+
+std::string temporaryFolder(std::string& problem) {
+    if (const char* base = std::getenv("TMPDIR"); base != nullptr && base[0] == '/') {
+        if (std::string folder = resolvedFolder(base); !folder.empty()) {
+            return folder.back() == '/' ? folder : folder + "/";
+        }
+    }
+    std::string tmp = resolvedFolder("/tmp");
+    if (tmp.empty()) {
+        tmp = "/tmp";
+    }
+    std::string folder =
+        privateFolder(tmp + "/drape-" + std::to_string(geteuid()), "temporary folder", problem);
+    if (folder.empty()) {
+        if (const std::string runtime = absoluteFolderFromEnv("XDG_RUNTIME_DIR");
+            !runtime.empty()) {
+            std::string ignored;
+            folder = privateFolder(runtime + "drape", "temporary folder", ignored);
+        }
+    }
+    if (folder.empty()) {
+        if (const std::string cache = cacheFolder(); !cache.empty() && makeFolders(cache, 0700)) {
+            std::string ignored;
+            folder = privateFolder(cache.substr(0, cache.size() - 1), "temporary folder", ignored);
+        }
     }
     return folder;
 }

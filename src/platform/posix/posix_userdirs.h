@@ -23,4 +23,17 @@ std::string cacheFolder();
 // checked alike. Returns "" and a one-line `problem` when refused or not creatable.
 std::string runtimeFolder(std::string& problem);
 
+// Makes `folder` (no trailing '/') with mode 0700 when missing and checks that it is a real
+// folder owned by this user that no one else may write to. Returns it with a trailing '/', or
+// "" and a one-line `problem` naming `what` the folder is for.
+std::string privateFolder(const std::string& folder, const char* what, std::string& problem);
+
+// The temporary folder: $TMPDIR when it names an existing folder by an absolute path (a
+// missing, relative or non-folder value is ignored, as if unset), else this user's own
+// "/tmp/drape-<uid>/" (0700, checked as privateFolder does), so that one user's bitmap neither
+// blocks nor shows to another; when that is refused, "$XDG_RUNTIME_DIR/drape/" or the cache
+// folder. Symbolic links are resolved and the result ends in '/'. `problem` tells why the
+// per-user folder under /tmp was refused; the result is "" only when every one of them is.
+std::string temporaryFolder(std::string& problem);
+
 }  // namespace drape::platform::posix

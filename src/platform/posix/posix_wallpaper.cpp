@@ -103,7 +103,7 @@ PosixDesktop::DesktopShow PosixDesktop::showOnDesktop(const std::string& path) {
     }
     int error = 0;
     const std::optional<std::string> file = readWholeFile(path, kMaxBitmapBytes, error);
-    std::string problem = file ? std::string() : std::strerror(error);
+    std::string problem = file ? std::string() : readErrorText(error, kMaxBitmapBytes);
     const std::optional<Bmp24> bitmap = file ? readBmp24(*file, problem) : std::nullopt;
     if (!bitmap) {
         reportDesktopProblem("cannot show " + path + " on the desktop: " + problem);
