@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         DRAPE_FUZZ_CHECK(m.x >= -1000000 && m.x <= 1000000 && m.y >= -1000000 && m.y <= 1000000);
         DRAPE_FUZZ_CHECK(m.depth >= 1 && m.depth <= 64);
         written += std::to_string(m.width) + "x" + std::to_string(m.height) + "@" +
-                   std::to_string(m.x) + "," + std::to_string(m.y) + ":" +
-                   std::to_string(m.depth) + ";";
+                   std::to_string(m.x) + "," + std::to_string(m.y) + ":" + std::to_string(m.depth) +
+                   ";";
     }
     const auto again = posix::parseMonitorList(written, error);
     DRAPE_FUZZ_CHECK(again.has_value() && *again == *monitors);

@@ -9,7 +9,8 @@ namespace drape::fuzz {
 bool waitsLongerThan(std::string_view text, std::string_view word, int32_t limit) {
     const int32_t count = CountTokens(text);
     for (int32_t i = 1; i < count; ++i) {
-        if (GetToken(text, i, true) == word && std::abs(int64_t{ParseInteger(GetToken(text, i + 1, true))}) > limit) {
+        if (GetToken(text, i, true) == word &&
+            std::abs(int64_t{ParseInteger(GetToken(text, i + 1, true))}) > limit) {
             return true;
         }
     }

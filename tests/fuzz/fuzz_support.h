@@ -23,12 +23,12 @@ inline std::string_view asText(const uint8_t* data, size_t size) {
 }
 
 // A broken property is a finding: report it and abort, so that libFuzzer keeps the input.
-#define DRAPE_FUZZ_CHECK(condition)                                                        \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
+#define DRAPE_FUZZ_CHECK(condition)                                                            \
+    do {                                                                                       \
+        if (!(condition)) {                                                                    \
             std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                  \
-        }                                                                                  \
+            std::abort();                                                                      \
+        }                                                                                      \
     } while (false)
 
 // Takes leading bytes off the input, each an unsigned number; 0 once the input is used up.
