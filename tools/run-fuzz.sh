@@ -3,7 +3,8 @@
 #
 #   tools/run-fuzz.sh --smoke            each target 15 s, one after another (CI)
 #   tools/run-fuzz.sh --long [--jobs N]  each target 30 min, N at a time
-#   options: --seconds S (time per target), --no-build, and target names to run only those
+#   options: --seconds S (time per target), --runs N (stop a target after N executions),
+#            --no-build, and target names to run only those
 #
 # New inputs go to build/fuzz/corpus/<target> (the checked-in seeds stay as they are); a crash,
 # leak, time-out or broken check is kept in build/fuzz/findings and fails the run. The last
@@ -13,6 +14,7 @@ cd "$(dirname "$0")/.."
 
 seconds=15
 jobs=1
+runs=-1
 build=1
 targets=()
 while (($#)); do
@@ -21,6 +23,7 @@ while (($#)); do
         --long) seconds=1800 ;;
         --seconds) seconds="$2"; shift ;;
         --jobs) jobs="$2"; shift ;;
+        --runs) runs="$2"; shift ;;
         --no-build) build=0 ;;
         -*) echo "run-fuzz.sh: unknown option $1" >&2; exit 2 ;;
         *) targets+=("$1") ;;
@@ -57,13 +60,14 @@ mkdir -p "$out/findings" "$out/logs"
 run_one() {
     local target="$1"
     local corpus="$out/corpus/$target"
-    local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=3072
+    local options=(-max_total_time="$seconds" -runs="$runs" -timeout=10 -rss_limit_mb=3072
                    -print_final_stats=1 -artifact_prefix="$out/findings/$target-")
     local dict
     dict="$(dictionary "$target")"
     [[ -n "$dict" ]] && options+=(-dict="$dict")
     mkdir -p "$corpus"
-    if ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
+    # The fake platform's files live in memory.
+    if TMPDIR=/dev/shm ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
         "$out/fuzz/$target" "${options[@]}" "$corpus" "tests/fuzz/corpus/$target" \
         >"$out/logs/$target.log" 2>&1; then
         echo "ok"
