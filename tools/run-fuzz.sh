@@ -60,14 +60,14 @@ mkdir -p "$out/findings" "$out/logs"
 run_one() {
     local target="$1"
     local corpus="$out/corpus/$target"
-    local options=(-max_total_time="$seconds" -runs="$runs" -timeout=10 -rss_limit_mb=3072
+    local options=(-max_total_time="$seconds" -runs="$runs" -timeout=10 -rss_limit_mb=2048
                    -print_final_stats=1 -artifact_prefix="$out/findings/$target-")
     local dict
     dict="$(dictionary "$target")"
     [[ -n "$dict" ]] && options+=(-dict="$dict")
     mkdir -p "$corpus"
     # The fake platform's files live in memory.
-    if TMPDIR=/dev/shm ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
+    if TMPDIR=/dev/shm ASAN_OPTIONS=detect_leaks=1 \
         "$out/fuzz/$target" "${options[@]}" "$corpus" "tests/fuzz/corpus/$target" \
         >"$out/logs/$target.log" 2>&1; then
         echo "ok"

@@ -1,4 +1,5 @@
 // The tokenizer, the number rule and the joins of arguments and command-file lines.
+#include <algorithm>
 #include <string>
 
 #include "fuzz_support.h"
@@ -13,17 +14,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DRAPE_FUZZ_CHECK(GetToken(text, 0, false).empty());
     DRAPE_FUZZ_CHECK(GetToken(text, count + 1, true).empty());
 
-    // The tokens joined again with one blank read as the same tokens.
+    // The tokens joined again with one blank read as the same tokens. Each look-up scans from
+    // the start, so only the first ones are compared, to keep a long input fast.
+    const int32_t compared = std::min(count, int32_t{64});
     std::string rejoined;
     std::vector<std::string> unquoted;
-    for (int32_t i = 1; i <= count; ++i) {
+    for (int32_t i = 1; i <= compared; ++i) {
         const std::string token = GetToken(text, i, false);
         DRAPE_FUZZ_CHECK(!token.empty());
         rejoined += (i > 1 ? " " : "") + token;
         unquoted.push_back(GetToken(text, i, true));
     }
-    DRAPE_FUZZ_CHECK(CountTokens(rejoined) == count);
-    for (int32_t i = 1; i <= count; ++i) {
+    DRAPE_FUZZ_CHECK(compared < count || CountTokens(rejoined) == count);
+    for (int32_t i = 1; i <= compared; ++i) {
         DRAPE_FUZZ_CHECK(GetToken(rejoined, i, true) == unquoted[i - 1]);
     }
     // Arguments without quotes come back one token each, blanks inside them kept.
