@@ -6,7 +6,7 @@
 #include "state/tokens.h"
 
 // Every image the program makes comes from makeImage, and the fuzz targets link it wrapped
-// (-Wl,--wrap, see CMakeLists.txt): a picture of more than 16 million pixels fails as it does
+// (-Wl,--wrap, see CMakeLists.txt): a picture of more than a million pixels fails as it does
 // when memory runs out. Small files may rightly declare huge pictures (an RLE bitmap that is
 // all one skip); allocating gigabytes for each would make the fuzzers crawl and then die of
 // their memory limit, while what they look for is how the data is read.
@@ -15,7 +15,7 @@ std::unique_ptr<drape::raster::RasterImage> realMakeImage(int width, int height,
 std::unique_ptr<drape::raster::RasterImage> boundedMakeImage(
     int width, int height, int depth) __asm__("__wrap__ZN5drape6raster6detail9makeImageEiii");
 std::unique_ptr<drape::raster::RasterImage> boundedMakeImage(int width, int height, int depth) {
-    constexpr int64_t kMaxFuzzPixels = int64_t{16} << 20;
+    constexpr int64_t kMaxFuzzPixels = int64_t{1} << 20;
     if (int64_t{width} * height > kMaxFuzzPixels) {
         return nullptr;
     }
