@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // wait for ever.
     const bool residentAfterDelay =
         text.find("delay") != std::string::npos && text.find("resident") != std::string::npos;
-    if (fuzz::waitsLongerThan(text, "delay", 60) || residentAfterDelay) {
+    if (fuzz::namesOutsidePaths(text) || fuzz::waitsLongerThan(text, "delay", 60) ||
+        residentAfterDelay) {
         return 0;
     }
     std::vector<std::string> words;

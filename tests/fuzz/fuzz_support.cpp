@@ -1,6 +1,7 @@
 #include "fuzz_support.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "raster/raster_state.h"
 #include "state/tokens.h"
@@ -40,7 +41,8 @@ void writeFile(test::FakePlatform& os, const std::string& path, std::string_view
     DRAPE_FUZZ_CHECK(file != nullptr && file->write(bytes.data(), bytes.size()) && file->close());
 }
 
-FakeRun::FakeRun(ByteReader& input) {
+FakeRun::FakeRun(ByteReader& input) : previousFolder_(std::filesystem::current_path().string()) {
+    std::filesystem::current_path(os.root);
     platform::setCurrent(&os);
     platform::setCurrentNarrow(&narrow);
     ResetProcessState();
@@ -66,6 +68,7 @@ FakeRun::~FakeRun() {
     SetUniformSource(nullptr);
     platform::setCurrentNarrow(nullptr);
     platform::setCurrent(nullptr);
+    std::filesystem::current_path(previousFolder_);
 }
 
 }  // namespace drape::fuzz

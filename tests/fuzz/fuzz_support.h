@@ -53,12 +53,19 @@ class ByteReader {
 // clock runs a wait step by step, so a wait of days would only spend the fuzzer's time.
 bool waitsLongerThan(std::string_view text, std::string_view word, int32_t limit);
 
+// The fake platform's files are real: a run that names a path with '/' could write anywhere,
+// so such inputs are skipped, and relative names land in the fake's own folder (see FakeRun).
+inline bool namesOutsidePaths(std::string_view text) {
+    return text.find('/') != std::string_view::npos;
+}
+
 // Writes a real file of the fake platform's folders.
 void writeFile(test::FakePlatform& os, const std::string& path, std::string_view bytes);
 
 // One fake platform for one input: installed as the current platform (and its 8-bit
 // services), the run state fresh, one to three monitors of at most 64 x 48 pixels read from
-// the input's first bytes, and the random source fixed.
+// the input's first bytes, and the random source fixed. The working folder is the fake's own
+// for as long as the run lasts, so that files the run names relatively go with the fake.
 class FakeRun {
   public:
     explicit FakeRun(ByteReader& input);
@@ -68,6 +75,9 @@ class FakeRun {
 
     test::FakePlatform os;
     test::FakeNarrow narrow{os};
+
+  private:
+    std::string previousFolder_;
 };
 
 }  // namespace drape::fuzz
