@@ -11,6 +11,7 @@ packages=(
     imagemagick python3-pil libjpeg-turbo-progs
     libfltk1.3-dev xvfb x11-xserver-utils x11-utils xdotool xclip
     g++-mingw-w64-x86-64 libz-mingw-w64-dev nasm dpkg-dev googletest wine64 wine
+    clang-14 libclang-rt-14-dev
 )
 
 missing=()

@@ -20,3 +20,6 @@ ctest --preset ci-windows
 cmake --preset ci-asan
 cmake --build --preset ci-asan -j "$jobs"
 ctest --preset ci-asan -j "$jobs"
+
+# The fuzz targets, built with clang, each briefly on its seed corpus.
+tools/run-fuzz.sh --smoke

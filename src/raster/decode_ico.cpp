@@ -41,6 +41,11 @@ bool describeEntry(Candidate& entry) {
         const int bitDepth = entry.data[24];
         const int colourType = entry.data[25];
         const int channels = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
+        // The PNG decoder refuses these sizes; an entry it cannot give is no candidate, as a
+        // bitmap entry of such a size is not (and their product would overflow the area).
+        if (width < 1 || width > kMaxImageSide || height < 1 || height > kMaxImageSide) {
+            return false;
+        }
         entry.png = true;
         entry.area = int64_t{width} * height;
         entry.depth = bitDepth * channels;

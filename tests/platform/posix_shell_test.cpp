@@ -57,6 +57,16 @@ TEST(DesktopEntry, AutorunDataSurvivesTheTripThroughExec) {
     }
 }
 
+// An empty quoted token and a token with quotes inside it keep their place and their meaning:
+// the interpreter reads the same words from the autorun entry as from the command string.
+TEST(DesktopEntry, AutorunTokensWithQuotesInsideOrNothingInsideSurviveTheTrip) {
+    for (const std::string data :
+         {"\"/opt/drape/drape\" text \"\" fade", "\"/opt/drape/drape\" text a\"b c\"d fade",
+          "\"/opt/drape/drape\" text \"a\"b\" c\" fade"}) {
+        EXPECT_EQ(commandLineFromExec(execFromCommandLine(data)), data);
+    }
+}
+
 TEST(DesktopEntry, ValuesAreReadFromTheDesktopEntryGroupOnly) {
     const std::string file =
         "[Other]\nExec=wrong\n[Desktop Entry]\r\nName=Drape\r\nExec = a\\\\b c\r\n";

@@ -126,6 +126,44 @@ TEST_F(DecodeHostile, PngSizesOutsideTheLimitsAreRefused) {
     }
 }
 
+// An icon whose largest entry claims a PNG size no decoder gives still shows its real entry: a
+// 2 x 2 bitmap of opaque red beside a PNG header of an impossible size.
+TEST_F(DecodeHostile, IconEntriesOfImpossiblePngSizesAreSkipped) {
+    const uint32_t sizes[][2] = {{40000, 40000}, {0xFFFFFFFF, 0xFFFFFFFF}, {0, 5}, {32768, 1}};
+    for (const auto& size : sizes) {
+        Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+        png.resize(33);
+        putBe32(png, 16, size[0]);
+        putBe32(png, 20, size[1]);
+        png[24] = 8;  // bit depth
+        png[25] = 6;  // colour type: RGBA
+        Bytes dib(40 + 16 + 8);
+        putLe32(dib, 0, 40);
+        putLe32(dib, 4, 2);
+        putLe32(dib, 8, 4);  // the colour rows and the mask below them
+        putLe16(dib, 12, 1);
+        putLe16(dib, 14, 32);
+        for (size_t at = 40; at < 56; at += 4) {
+            putLe32(dib, at, 0xFFFF0000);  // B, G, R, A: opaque red
+        }
+        Bytes icon(6 + 2 * 16);
+        putLe16(icon, 2, 1);
+        putLe16(icon, 4, 2);
+        const Bytes* entries[] = {&png, &dib};
+        for (size_t i = 0; i < 2; ++i) {
+            putLe32(icon, 6 + i * 16 + 8, static_cast<uint32_t>(entries[i]->size()));
+            putLe32(icon, 6 + i * 16 + 12, static_cast<uint32_t>(icon.size()));
+            icon.insert(icon.end(), entries[i]->begin(), entries[i]->end());
+        }
+        const ImageHandle image = decodeImage(9, icon.data(), icon.size());
+        ASSERT_NE(image, nullptr) << size[0] << "x" << size[1];
+        EXPECT_EQ(image->width, 2);
+        EXPECT_EQ(image->height, 2);
+        EXPECT_EQ(image->row(0)[2], 255);
+        EXPECT_EQ(image->row(1)[3], 255);
+    }
+}
+
 TEST_F(DecodeHostile, PngDeclaringAHugePictureOverTinyDataIsRefused) {
     // 30000 x 30000 true colour is 2.7 GB of pixels; 3 KB of deflate data cannot hold it.
     DRAPE_LOAD_SAMPLE(whole, "png_t2_d8.png");

@@ -3,6 +3,8 @@
 // [ ] Localised keys (Name[de]=...) are not read; Drape writes none
 #include "platform/posix/posix_desktop_entry.h"
 
+#include <algorithm>
+
 namespace drape::platform::posix {
 
 namespace {
@@ -172,7 +174,14 @@ std::optional<std::string> commandLineFromExec(std::string_view exec) {
     for (size_t i = 1; i < arguments->size(); ++i) {
         const std::string& argument = (*arguments)[i];
         data += ' ';
-        data += argument.find(' ') != std::string::npos ? "\"" + argument + "\"" : argument;
+        // An argument goes back as it stands when it reads as itself: one token that neither
+        // opens a quote nor starts with one. Any other (a blank outside quotes, nothing at all)
+        // was a quoted token and is quoted again.
+        const auto tokens = commandTokens(argument);
+        const bool oneToken = tokens.size() == 1 && tokens.front().size() == argument.size() &&
+                              argument.front() != '"' &&
+                              std::count(argument.begin(), argument.end(), '"') % 2 == 0;
+        data += oneToken ? argument : "\"" + argument + "\"";
     }
     return data;
 }

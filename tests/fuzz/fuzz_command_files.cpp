@@ -1,0 +1,34 @@
+// The readers of drape.cmd (both programs') and drape.lst.
+#include "drape98/run98.h"
+#include "fuzz_support.h"
+#include "images/image_sources.h"
+#include "run/command_sources.h"
+#include "state/tokens.h"
+
+using namespace drape;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // One fake platform for the whole session: this target reads a file and nothing more.
+    static test::FakePlatform os;
+    static test::FakeNarrow narrow{os};
+    platform::setCurrent(&os);
+    platform::setCurrentNarrow(&narrow);
+
+    const std::string bytes(fuzz::asText(data, size));
+    const std::vector<std::string> pairs = ReadPairsFile(bytes);
+    DRAPE_FUZZ_CHECK(pairs.size() % kFieldsPerPair == 0);
+
+    // drape98 reads its command file into words; they are the words of drape's command string.
+    fuzz::writeFile(os, os.programDir + "drape.cmd", bytes);
+    const std::vector<std::string> words = ReadCommandFile98();
+    if (size < 3) {
+        DRAPE_FUZZ_CHECK(words.empty());
+        return 0;
+    }
+    const std::string command = JoinCommandFileLines(bytes);
+    DRAPE_FUZZ_CHECK(CountTokens(command) == static_cast<int32_t>(words.size()));
+    for (size_t i = 0; i < words.size(); ++i) {
+        DRAPE_FUZZ_CHECK(GetToken(command, static_cast<int32_t>(i + 1), true) == words[i]);
+    }
+    return 0;
+}

@@ -1,0 +1,33 @@
+// Whole drape98 runs on the fake platform and its 8-bit services: the words of the input (or,
+// when it has none, its text as drape.cmd) through the presets, the interpreter and, for
+// "resident", a few renewal checks.
+#include "drape98/run98.h"
+#include "fuzz_support.h"
+#include "state/tokens.h"
+
+using namespace drape;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzz::ByteReader input(data, size);
+    const bool fromFile = input.take() % 2 == 1;
+    fuzz::FakeRun run(input);
+    const std::string text = input.rest();
+    // A delay swallows the fake's one close request, and a resident loop after it would then
+    // wait for ever.
+    const bool residentAfterDelay =
+        text.find("delay") != std::string::npos && text.find("resident") != std::string::npos;
+    if (fuzz::namesOutsidePaths(text) || fuzz::waitsLongerThan(text, "delay", 60) ||
+        residentAfterDelay) {
+        return 0;
+    }
+    std::vector<std::string> words;
+    if (fromFile) {
+        fuzz::writeFile(run.os, run.os.programDir + "drape.cmd", text);
+    } else {
+        for (int32_t i = 1, count = CountTokens(text); i <= count; ++i) {
+            words.push_back(GetToken(text, i, true));
+        }
+    }
+    Main98(words);
+    return 0;
+}
