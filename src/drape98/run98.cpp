@@ -24,13 +24,17 @@ constexpr int64_t kMinCommandFileBytes98 = 3;
 constexpr size_t kMaxCommandFileBytes98 = size_t{16} << 20;
 
 // Waits n seconds from now by the tick counter, compared as a signed 32-bit difference, while
-// the program window's events are handled.
-void delay98(const std::string& argument) {
+// the program window's events are handled. False when the window was asked to close meanwhile
+// (the session ending): the program then ends instead of painting.
+bool delay98(const std::string& argument) {
     platform::Platform& os = platform::current();
     const uint32_t until = os.tickCount() + static_cast<uint32_t>(ParseInteger(argument)) * 1000u;
     while (static_cast<int32_t>(os.tickCount() - until) < 0) {
-        os.waitEvent(kDelayWait98Ms);
+        if (os.waitEvent(kDelayWait98Ms).kind == platform::EventKind::Close) {
+            return false;
+        }
     }
+    return true;
 }
 
 }  // namespace
@@ -61,7 +65,7 @@ std::vector<std::string> ReadCommandFile98() {
     return words;
 }
 
-void ExpandPresets98() {
+bool ExpandPresets98() {
     // Built anew in one pass, so that a long list of presets costs no more than its length.
     std::vector<std::string>& words = state98().tokens.words();
     std::vector<std::string> expanded;
@@ -89,12 +93,15 @@ void ExpandPresets98() {
             ++i;
         } else if (word == "delay") {
             // Only "delay" goes: its number stays for the interpreter to meet.
-            delay98(argument);
+            if (!delay98(argument)) {
+                return false;
+            }
         } else {
             expanded.push_back(word);
         }
     }
     words = std::move(expanded);
+    return true;
 }
 
 bool CheckScreens98() {
@@ -174,7 +181,10 @@ void Main98(const std::vector<std::string>& arguments) {
         os.closeProgramWindow();
         return;
     }
-    ExpandPresets98();
+    if (!ExpandPresets98()) {
+        os.closeProgramWindow();
+        return;
+    }
     tokens.append("end");
     CheckScreens98();
     Interpret98();

@@ -18,8 +18,8 @@ void Main98(const std::vector<std::string>& arguments);
 // of 2 bytes or less.
 std::vector<std::string> ReadCommandFile98();
 // "mark", "basemark" and "delay", in one pass from the first word; words an expansion inserts
-// are not looked at again. Performs the delays.
-void ExpandPresets98();
+// are not looked at again. Performs the delays; false when a close request came during one.
+bool ExpandPresets98();
 // Re-reads the monitors through the 8-bit enumeration; true when the table changed.
 bool CheckScreens98();
 // Runs until a close request or a second terminate message: the first is the instance's own

@@ -26,12 +26,20 @@ TEST_F(Drape98Test, PresetsExpandOnceAndDelayLeavesItsNumber) {
         state98().tokens.append(word);
     }
     const uint32_t before = os.tick;
-    ExpandPresets98();
+    EXPECT_TRUE(ExpandPresets98());
     EXPECT_EQ(
         state98().tokens.words(),
         (Words{"big", "~ip~", "dots", "text", "mark| ~host~ ~ip~ ", "fade", "base", "fade", "text",
                "BASE IMAGE | TEST | NOT FOR REGULAR USE | ~host~ ~ip~", "2", "red", "mark"}));
     EXPECT_GE(os.tick - before, 2000u);
+}
+
+TEST_F(Drape98Test, ACloseRequestDuringADelayEndsTheProgramUnpainted) {
+    os.events.push_back({platform::EventKind::Close, 0});
+    run({"delay", "5", "red", "resident"});
+    EXPECT_TRUE(os.wallpaperCalls.empty());
+    EXPECT_EQ(os.broadcasts, 0);
+    EXPECT_FALSE(os.windowOpen);
 }
 
 TEST_F(Drape98Test, TheCommandFileSkipsCommentsAndGroupsQuotedWords) {
