@@ -9,7 +9,8 @@ cmake --build --preset release --target drape
 
 ./build/release/src/drape red dots big '~ip~' text "DEMO | ~host~" fade keep
 
-temp=$(realpath "${TMPDIR:-/tmp}")
 hive="${XDG_CONFIG_HOME:-$HOME/.config}/drape/registry.reg"
-echo "Wallpaper bitmap: $temp/drape.bmp ($(stat -c %s "$temp/drape.bmp") bytes)"
+# The bitmap's folder depends on TMPDIR and the user; `keep` recorded where it went.
+bitmap=$(sed -n 's/^"Wallpaper"="\(.*\)"$/\1/p' "$hive" | tail -n 1)
+echo "Wallpaper bitmap: $bitmap ($(stat -c %s "$bitmap") bytes)"
 echo "Recorded as the desktop wallpaper in: $hive"

@@ -140,7 +140,7 @@ class HiveLock {
             const long long waited =
                 (now.tv_sec - start.tv_sec) * 1000LL + (now.tv_nsec - start.tv_nsec) / 1000000;
             if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMs) {
-                error_ = errno == EWOULDBLOCK ? ETIMEDOUT : errno;
+                error_ = errno == EWOULDBLOCK || errno == EINTR ? ETIMEDOUT : errno;
                 close(fd_);
                 fd_ = -1;
                 return;
