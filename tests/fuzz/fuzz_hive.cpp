@@ -8,19 +8,19 @@ using namespace drape::platform::posix;
 namespace {
 
 bool sameHive(const Hive& a, const Hive& b) {
-    if (a.keys.size() != b.keys.size()) {
+    if (a.keys().size() != b.keys().size()) {
         return false;
     }
-    for (size_t k = 0; k < a.keys.size(); ++k) {
-        const HiveKey& x = a.keys[k];
-        const HiveKey& y = b.keys[k];
-        if (x.path != y.path || x.values.size() != y.values.size()) {
+    for (size_t k = 0; k < a.keys().size(); ++k) {
+        const HiveKey& x = a.keys()[k];
+        const HiveKey& y = b.keys()[k];
+        if (x.path != y.path || x.values().size() != y.values().size()) {
             return false;
         }
-        for (size_t v = 0; v < x.values.size(); ++v) {
-            if (x.values[v].name != y.values[v].name ||
-                x.values[v].value.type != y.values[v].value.type ||
-                x.values[v].value.data != y.values[v].value.data) {
+        for (size_t v = 0; v < x.values().size(); ++v) {
+            if (x.values()[v].name != y.values()[v].name ||
+                x.values()[v].value.type != y.values()[v].value.type ||
+                x.values()[v].value.data != y.values()[v].value.data) {
                 return false;
             }
         }
