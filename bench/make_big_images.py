@@ -2,7 +2,8 @@
 """Writes the large, valid photographs that compare_load.sh fits, into the folder given:
 big-1bit.png (30000 x 30000 grey, 1 bit), big-rle8.bmp (30000 x 30000, 8-bit RLE) and
 big-rgb.png (16000 x 16000 true colour, 8 bits, not interlaced). The left half of every picture
-is light and the right half dark, so the fitted desktop can be checked at two points."""
+is light and the right half dark, so the fitted desktop can be checked at two points:
+`make_big_images.py check BITMAP` prints "ok" when a 24-bit bitmap is so."""
 import struct
 import sys
 import zlib
@@ -48,7 +49,27 @@ def rle8_bmp(path, width, height):
         out.write(header + palette + pixels)
 
 
+def check(path):
+    data = open(path, "rb").read()
+    offset = struct.unpack("<I", data[10:14])[0]
+    width, height = struct.unpack("<ii", data[18:26])
+    stride = (width * 3 + 3) // 4 * 4
+
+    def brightness(x, y):
+        row = height - 1 - y if height > 0 else y
+        at = offset + row * stride + 3 * x
+        return sum(data[at:at + 3])
+
+    rows = (0, abs(height) // 2, abs(height) - 1)
+    light = all(brightness(width // 4, y) > 400 for y in rows)
+    dark = all(brightness(width * 3 // 4, y) < 200 for y in rows)
+    print("ok" if light and dark else f"WRONG ({width} x {height})")
+
+
 def main():
+    if sys.argv[1] == "check":
+        check(sys.argv[2])
+        return
     folder = sys.argv[1]
     side = 30000
     png(f"{folder}/big-1bit.png", side, side, 1, 0, b"\xff" * (side // 16) + b"\x00" * (side // 16))

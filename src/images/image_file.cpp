@@ -15,12 +15,16 @@ void FitImageFile(const std::string& path) {
     // of no use to the fit and goes first.
     raster::releaseImage(raster::kSecondImage);
     const bool open = raster::openContext(raster::kCanvasImage) != 0;
-    const bool drawn = raster::pasteImageFileParts(
+    const raster::FileFit fit = raster::pasteImageFileParts(
         path, [&](int w, int h) { return PlanFit(w, h, s.distort, s.expand); });
     if (open) {
         raster::closeContext();
     }
-    if (!drawn && !s.silent) {
+    if (fit == raster::FileFit::TooLarge) {
+        platform::current().reportError(
+            "\"" + path + "\": too large to decode whole (interlaced or progressive)");
+    }
+    if (fit != raster::FileFit::Drawn && !s.silent) {
         platform::current().messageBox(kProductTitle,
                                        std::string(kMissingImageMessage) + "\r\n\r\n" + path,
                                        platform::kMbIconError);

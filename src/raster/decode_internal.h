@@ -48,8 +48,10 @@ class ImageSink final : public RowSink {
     RasterImage* image_ = nullptr;
 };
 
-// Whether width x height pixels of `depth` fit in kMaxWholeImageBytes.
+// Whether width x height pixels of `depth` fit in kMaxWholeImageBytes; a refusal is noted, so
+// that the file fit can say why the photograph is not shown.
 bool fitsWholeImageBudget(int width, int height, int depth);
+void noteOverBudget();
 
 // Signatures, checked in the order the dispatcher asks.
 bool isBmp(const uint8_t* data, size_t length);

@@ -68,6 +68,11 @@ struct JpegJob {
 };
 
 [[noreturn]] void failJpeg(j_common_ptr info) {
+    // The library's memory cap shows as one of these: a progressive file too large to hold.
+    const int code = info->err->msg_code;
+    if (code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY) {
+        noteOverBudget();
+    }
     std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
 

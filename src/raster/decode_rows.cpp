@@ -5,9 +5,17 @@
 
 namespace drape::raster::detail {
 
+void noteOverBudget() {
+    rasterState().overBudget = true;
+}
+
 bool fitsWholeImageBudget(int width, int height, int depth) {
-    return width > 0 && height > 0 &&
-           uint64_t(width) * uint64_t(height) * uint64_t(depth / 8) <= kMaxWholeImageBytes;
+    if (width > 0 && height > 0 &&
+        uint64_t(width) * uint64_t(height) * uint64_t(depth / 8) <= kMaxWholeImageBytes) {
+        return true;
+    }
+    noteOverBudget();
+    return false;
 }
 
 bool ImageSink::begin(int width, int height, int depth) {

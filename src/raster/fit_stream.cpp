@@ -140,15 +140,17 @@ class FitSink final : public RowSink {
 
 }  // namespace detail
 
-bool pasteImageFileParts(const std::string& path, const PartPlan& plan) {
+FileFit pasteImageFileParts(const std::string& path, const PartPlan& plan) {
+    detail::RasterState& state = detail::rasterState();
+    state.overBudget = false;
     detail::FitSink sink(plan);
     if (!detail::streamImageFile(path, sink)) {
-        return false;
+        return state.overBudget ? FileFit::TooLarge : FileFit::NotDecoded;
     }
-    if (detail::rasterState().context.target != nullptr) {
+    if (state.context.target != nullptr) {
         sink.paste();
     }
-    return true;
+    return FileFit::Drawn;
 }
 
 }  // namespace drape::raster

@@ -120,8 +120,9 @@ using PartPlan = std::function<std::vector<ScaledPart>(int width, int height)>;
 // `plan` picks for the size its header gives, each scaled as `pasteImageScaled` scales. Rows
 // are decoded in order and dropped once the parts' resamplers have taken them, so memory
 // follows the parts' sizes, not the photograph's (formats that come in passes are held whole
-// within a budget). False, with nothing drawn, when the file cannot be read or decoded.
-bool pasteImageFileParts(const std::string& path, const PartPlan& plan);
+// within a budget). Nothing is drawn unless the whole file decodes.
+enum class FileFit { Drawn, NotDecoded, TooLarge };
+FileFit pasteImageFileParts(const std::string& path, const PartPlan& plan);
 // drape98's reading: the platform's bitmap file loader first (where the platform has none, the
 // BMP decoder), then the icon decoder, then the JPEG decoder; no PNG. nullptr when none reads
 // the file, and the number is then empty.

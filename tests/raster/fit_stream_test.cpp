@@ -142,13 +142,13 @@ class FitStream : public RasterTest {
 
     // The canvas (number 1) after drawing `parts` of the file as it decodes.
     std::vector<Colour> streamed(const std::string& path, const std::vector<ScaledPart>& parts,
-                                 bool* drawn = nullptr) {
+                                 FileFit* fit = nullptr) {
         newImage(1, 64, 48, 24, makeColour(10, 20, 30));
         openContext(1);
-        const bool ok = pasteImageFileParts(path, [&](int, int) { return parts; });
+        const FileFit result = pasteImageFileParts(path, [&](int, int) { return parts; });
         closeContext();
-        if (drawn != nullptr) {
-            *drawn = ok;
+        if (fit != nullptr) {
+            *fit = result;
         }
         return allPixels(*imageHandle(1));
     }
@@ -277,10 +277,10 @@ TEST_F(FitStream, AFileCutShortDrawsNothing) {
     // be left as it was, as when the file was decoded whole before anything was drawn.
     Bytes png = storedPng(37, 23, 8, 2, false, randomRows(37, 23, 3, random_));
     png.resize(png.size() * 2 / 3);
-    bool drawn = true;
+    FileFit fit = FileFit::Drawn;
     const std::string path = file("short.png", png);
-    const std::vector<Colour> canvas = streamed(path, kPlans[4], &drawn);
-    EXPECT_FALSE(drawn);
+    const std::vector<Colour> canvas = streamed(path, kPlans[4], &fit);
+    EXPECT_EQ(fit, FileFit::NotDecoded);
     EXPECT_EQ(canvas, std::vector<Colour>(64 * 48, makeColour(10, 20, 30)));
     EXPECT_EQ(readImageFile(2, path), nullptr);
 }
@@ -293,23 +293,23 @@ TEST_F(FitStream, InterlacedImagesAreHeldWholeOnlyWithinTheBudget) {
     const int rowBytes = (kWidth + 7) / 8;
     const Bytes plain(static_cast<size_t>(kHeight) * static_cast<size_t>(rowBytes + 1), 0);
     const std::vector<ScaledPart> plan = {{0, 0, kWidth, kHeight, 0, 0, 64, 48}};
-    bool drawn = false;
+    FileFit fit = FileFit::NotDecoded;
     const std::vector<Colour> canvas =
-        streamed(file("plain.png", storedPng(kWidth, kHeight, 1, 0, false, plain)), plan, &drawn);
-    EXPECT_TRUE(drawn);
+        streamed(file("plain.png", storedPng(kWidth, kHeight, 1, 0, false, plain)), plan, &fit);
+    EXPECT_EQ(fit, FileFit::Drawn);
     EXPECT_EQ(canvas, std::vector<Colour>(64 * 48, makeColour(0, 0, 0)));
 
     const std::string interlaced =
         file("interlaced.png",
              storedPng(kWidth, kHeight, 1, 0, true, Bytes(adam7Bytes(kWidth, kHeight, 1), 0)));
-    streamed(interlaced, plan, &drawn);
-    EXPECT_FALSE(drawn);
+    streamed(interlaced, plan, &fit);
+    EXPECT_EQ(fit, FileFit::TooLarge);
     EXPECT_EQ(readImageFile(2, interlaced), nullptr);
 
     // The same picture small enough to hold is shown.
     const Bytes small = storedPng(5, 3, 8, 0, true, Bytes(adam7Bytes(5, 3, 8), 0));
-    EXPECT_EQ(streamed(file("small.png", small), {{0, 0, 5, 3, 0, 0, 64, 48}}, &drawn), canvas);
-    EXPECT_TRUE(drawn);
+    EXPECT_EQ(streamed(file("small.png", small), {{0, 0, 5, 3, 0, 0, 64, 48}}, &fit), canvas);
+    EXPECT_EQ(fit, FileFit::Drawn);
 }
 
 }  // namespace
