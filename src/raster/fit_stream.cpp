@@ -103,12 +103,13 @@ class FitSink final : public RowSink {
         using Way = PartInProgress::Way;
         p.part = part;
         const bool sameSize = part.width == part.sourceWidth && part.height == part.sourceHeight;
-        if (!sameSize && depth_ == 24 && !platform::current().halftoneIsAreaResample()) {
-            // The system's stretch takes whole images: the part is collected first.
+        const uint64_t partBytes =
+            uint64_t(part.sourceWidth) * uint64_t(part.sourceHeight) * uint64_t(depth_ / 8);
+        if (!sameSize && depth_ == 24 && !platform::current().halftoneIsAreaResample() &&
+            partBytes <= kMaxWholeImageBytes) {
+            // The system's stretch takes whole images: the part is collected first. A part too
+            // large to hold goes through the area resample a row at a time instead.
             p.way = Way::Whole;
-            if (!fitsWholeImageBudget(part.sourceWidth, part.sourceHeight, depth_)) {
-                return false;
-            }
             p.whole = makeImage(part.sourceWidth, part.sourceHeight, depth_);
             return p.whole != nullptr;
         }

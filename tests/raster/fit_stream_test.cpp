@@ -221,6 +221,21 @@ TEST_F(FitStream, ASystemStretchGetsEachPartWhole) {
     }
 }
 
+TEST_F(FitStream, APartTooLargeForASystemStretchIsResampledByArea) {
+    // 32767 x 2100 at 24 bits is over what may be held whole: rather than refuse it, the part
+    // goes through the area resample row by row.
+    fake_.halftoneByArea = false;
+    constexpr int kWidth = 32767;
+    constexpr int kHeight = 2100;
+    const Bytes rows(static_cast<size_t>(kHeight) * static_cast<size_t>((kWidth + 7) / 8 + 1), 0);
+    FileFit fit = FileFit::NotDecoded;
+    const std::vector<Colour> canvas =
+        streamed(file("wide.png", storedPng(kWidth, kHeight, 1, 0, false, rows)),
+                 {{0, 0, kWidth, kHeight, 0, 0, 64, 48}}, &fit);
+    EXPECT_EQ(fit, FileFit::Drawn);
+    EXPECT_EQ(canvas, std::vector<Colour>(64 * 48, makeColour(0, 0, 0)));
+}
+
 TEST_F(FitStream, RleBitmapsMatchTheWholeImagePath) {
     // An 8-bit RLE stream with runs, a literal, a delta across two rows and an early end of
     // line, on a 6 x 5 picture; the rows the stream skips stay black.
