@@ -106,6 +106,20 @@ bool dataCanHoldBlocks(const jpeg_decompress_struct& info, size_t length) {
     return blocks / 8 <= length;
 }
 
+// Arithmetic-coded data may end at a marker, the decoder supplying zeros from there on, so a
+// file of a few hundred bytes declaring 32767 x 32767 would be decoded in full from nothing. In
+// a single scan the data is read as the rows are made: a marker other than a restart met while
+// more than the last few rows of blocks remain means the data stops short of the picture.
+bool arithmeticDataEndedEarly(jpeg_decompress_struct& info) {
+    const int marker = info.unread_marker;
+    if (!info.arith_code || marker == 0 || (marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7) ||
+        jpeg_has_multiple_scans(&info)) {
+        return false;
+    }
+    const JDIMENSION blockRows = static_cast<JDIMENSION>(info.max_v_samp_factor) * DCTSIZE;
+    return info.output_scanline + 3 * blockRows < info.output_height;
+}
+
 bool allocateRows(JpegJob& job, int width, bool cmyk) {
     try {
         job.rows.resize(static_cast<size_t>(width) * (cmyk ? 4 : 3) * kRowsPerRead);
@@ -194,7 +208,7 @@ bool runJpeg(JpegJob& job, const uint8_t* data, size_t length) {
         }
         const auto count =
             static_cast<int>(jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(wanted)));
-        if (count == 0) {
+        if (count == 0 || arithmeticDataEndedEarly(info)) {
             return false;
         }
         for (int i = 0; i < count; ++i) {
