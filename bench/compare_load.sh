@@ -2,7 +2,9 @@
 # Whole-process comparison: Drape loading a 6000x4000 photograph onto one 3840x2160 monitor
 # (decode, fit, fade, text, BMP write) against libvips and ImageMagick doing only decode,
 # resize to 3840x2160 and write of the same photograph. Prints the median wall time and the
-# peak resident memory of each.
+# peak resident memory of each. Then Drape fits large valid photographs that it generates
+# (30000x30000 1-bit PNG and 8-bit RLE BMP, 16000x16000 true-colour PNG) onto 1920x1080 and
+# checks that the desktop shows them.
 #
 #   bench/compare_load.sh            # RUNS=9 for more repetitions, BUILD_DIR, BENCH_DATA
 set -euo pipefail
@@ -39,4 +41,17 @@ for row in "Drape:$drape" "libvips (1 thread):$vips" "ImageMagick (1 thread):$ma
     name=${row%%:*}
     read -r seconds kb <<<"${row#*:}"
     printf '%-36s %7s   %6d\n' "$name" "$seconds" $((kb / 1024))
+done
+
+# Large photographs: memory must follow the desktop's size, not the photograph's.
+python3 bench/make_big_images.py "$work"
+echo
+echo "onto 1920x1080, median of $runs runs     seconds   peak RSS (MB)   shown"
+for big in big-1bit.png big-rle8.bmp big-rgb.png; do
+    read -r seconds kb <<<"$(measure env -u DISPLAY TMPDIR="$work" XDG_CONFIG_HOME="$work/config" \
+        XDG_RUNTIME_DIR="$work/runtime" HOME="$work" DRAPE_MONITORS=1920x1080@0,0 \
+        "$build/src/drape" load "$work/$big" keep)"
+    shown=$(python3 bench/make_big_images.py check "$work/drape.bmp")
+    rm -f "$work/drape.bmp"
+    printf '%-36s %7s   %6d          %s\n' "Drape $big" "$seconds" $((kb / 1024)) "$shown"
 done

@@ -11,15 +11,24 @@ namespace drape {
 
 void FitImageFile(const std::string& path) {
     const Settings& s = settings();
-    if (raster::readImageFile(raster::kSecondImage, path) == nullptr) {
-        if (!s.silent) {
-            platform::current().messageBox(kProductTitle,
-                                           std::string(kMissingImageMessage) + "\r\n\r\n" + path,
-                                           platform::kMbIconError);
-        }
-        return;
+    // The photograph is decoded straight into its scaled parts; what the second image held is
+    // of no use to the fit and goes first.
+    raster::releaseImage(raster::kSecondImage);
+    const bool open = raster::openContext(raster::kCanvasImage) != 0;
+    const raster::FileFit fit = raster::pasteImageFileParts(
+        path, [&](int w, int h) { return PlanFit(w, h, s.distort, s.expand); });
+    if (open) {
+        raster::closeContext();
     }
-    FitLoadedImage(s.distort, s.expand);
+    if (fit == raster::FileFit::TooLarge) {
+        platform::current().reportError(
+            "\"" + path + "\": too large to decode whole (interlaced or progressive)");
+    }
+    if (fit != raster::FileFit::Drawn && !s.silent) {
+        platform::current().messageBox(kProductTitle,
+                                       std::string(kMissingImageMessage) + "\r\n\r\n" + path,
+                                       platform::kMbIconError);
+    }
 }
 
 }  // namespace drape

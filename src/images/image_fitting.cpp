@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "images/image_sources.h"
 #include "platform/platform.h"
@@ -16,20 +17,26 @@ int64_t nearestEven(double value) {
     return static_cast<int64_t>(std::nearbyint(value));
 }
 
-// Draws the photo (or the part ChooseCrop keeps) scaled into the target rectangle.
-void fitToTarget(int32_t x, int32_t y, int32_t width, int32_t height, float aspect,
-                 double tolerance) {
+// The photo (or the part ChooseCrop keeps) scaled into the target rectangle.
+raster::ScaledPart partFor(int32_t w, int32_t h, int32_t x, int32_t y, int32_t width,
+                           int32_t height, float aspect, double tolerance) {
+    const CropRect crop = ChooseCrop(w, h, aspect, tolerance);
+    return {crop.x, crop.y, crop.width, crop.height, x, y, width, height};
+}
+
+// Draws one part of the photo in the second image as the streamed fit draws it.
+void drawPart(const raster::ScaledPart& part) {
     const int32_t w = raster::widthOf(raster::kSecondImage);
     const int32_t h = raster::heightOf(raster::kSecondImage);
-    const CropRect crop = ChooseCrop(w, h, aspect, tolerance);
     raster::ImageHandle source = raster::imageHandle(raster::kSecondImage);
-    const bool whole = crop == CropRect{0, 0, w, h};
+    const bool whole =
+        part.sourceX == 0 && part.sourceY == 0 && part.sourceWidth == w && part.sourceHeight == h;
     if (!whole) {
         if (raster::openContext(raster::kSecondImage) == 0) {
             return;
         }
-        const int captured =
-            raster::captureRegion(raster::kCropImage, crop.x, crop.y, crop.width, crop.height);
+        const int captured = raster::captureRegion(raster::kCropImage, part.sourceX, part.sourceY,
+                                                   part.sourceWidth, part.sourceHeight);
         raster::closeContext();
         if (captured == 0) {
             return;
@@ -37,7 +44,7 @@ void fitToTarget(int32_t x, int32_t y, int32_t width, int32_t height, float aspe
         source = raster::imageHandle(raster::kCropImage);
     }
     if (raster::openContext(raster::kCanvasImage) != 0) {
-        raster::pasteImageScaled(source, x, y, width, height);
+        raster::pasteImageScaled(source, part.x, part.y, part.width, part.height);
         raster::closeContext();
     }
     raster::releaseImage(raster::kCropImage);
@@ -75,24 +82,33 @@ bool IsWholeDesktopPicture(int32_t width, int32_t height, int32_t canvasWidth, i
            int64_t{height} * 100 > int64_t{canvasHeight} * (100 - int64_t{expand});
 }
 
-void FitLoadedImage(int32_t distort, int32_t expand) {
+std::vector<raster::ScaledPart> PlanFit(int32_t w, int32_t h, int32_t distort, int32_t expand) {
     const int32_t canvasWidth = raster::widthOf(raster::kCanvasImage);
     const int32_t canvasHeight = raster::heightOf(raster::kCanvasImage);
-    const int32_t w = raster::widthOf(raster::kSecondImage);
-    const int32_t h = raster::heightOf(raster::kSecondImage);
-    if (w > 0 && h > 0 && canvasWidth > 0 && canvasHeight > 0) {
-        const float desktopAspect =
-            static_cast<float>(canvasWidth) / static_cast<float>(canvasHeight);
-        const double d = distort;
-        if (IsWholeDesktopPicture(w, h, canvasWidth, canvasHeight, distort, expand)) {
-            fitToTarget(0, 0, canvasWidth, canvasHeight, desktopAspect, d);
-        } else {
-            const MonitorState& m = state().monitor;
-            ForEachSelectedMonitor([&](int32_t) {
-                fitToTarget(m.monitorX, m.monitorY, m.monitorWidth, m.monitorHeight,
-                            m.monitorAspect, d / 2.0);
-            });
-        }
+    std::vector<raster::ScaledPart> parts;
+    if (w <= 0 || h <= 0 || canvasWidth <= 0 || canvasHeight <= 0) {
+        return parts;
+    }
+    const float desktopAspect = static_cast<float>(canvasWidth) / static_cast<float>(canvasHeight);
+    const double d = distort;
+    if (IsWholeDesktopPicture(w, h, canvasWidth, canvasHeight, distort, expand)) {
+        parts.push_back(partFor(w, h, 0, 0, canvasWidth, canvasHeight, desktopAspect, d));
+        return parts;
+    }
+    const MonitorState& m = state().monitor;
+    ForEachSelectedMonitor([&](int32_t) {
+        parts.push_back(partFor(w, h, m.monitorX, m.monitorY, m.monitorWidth, m.monitorHeight,
+                                m.monitorAspect, d / 2.0));
+    });
+    return parts;
+}
+
+void FitLoadedImage(int32_t distort, int32_t expand) {
+    const std::vector<raster::ScaledPart> parts =
+        PlanFit(raster::widthOf(raster::kSecondImage), raster::heightOf(raster::kSecondImage),
+                distort, expand);
+    for (const raster::ScaledPart& part : parts) {
+        drawPart(part);
     }
     raster::releaseImage(raster::kSecondImage);
 }

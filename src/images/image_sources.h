@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "raster/raster.h"
 #include "state/product.h"
 
 namespace drape {
@@ -17,6 +18,10 @@ void FitImageFile(const std::string& path);
 // Fits the photograph in the second image onto the canvas as `FitImageFile` does, with the
 // given limits in percent, then releases it.
 void FitLoadedImage(int32_t distort, int32_t expand);
+// The parts of a w x h photograph that fitting draws onto the canvas: the whole canvas for a
+// picture of the whole desktop, else one for every selected monitor (which selects them in
+// turn); none without a canvas.
+std::vector<raster::ScaledPart> PlanFit(int32_t w, int32_t h, int32_t distort, int32_t expand);
 // The entries of a pairs file: eight per line that holds a comma, in file order (missing
 // fields empty, fields past the eighth dropped); blank lines and ";" comments give none.
 inline constexpr int kFieldsPerPair = 8;

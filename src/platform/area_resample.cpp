@@ -5,18 +5,22 @@
 // stays uniform at any size. Shrinking weighs each source pixel by the part of it that the
 // target pixel covers; enlarging interpolates linearly between the two nearest pixel centres.
 //
-// The two passes are streamed row by row so that the intermediate rows stay in cache: when
-// the height shrinks (the common case of a photograph fitted to a screen) each target row is
-// mixed from its source rows first and resampled along the row second, otherwise source rows
-// are resampled along the row once each, kept in a small ring, and mixed from there. The
+// The two passes take the source row by row, as a decoder gives them, and keep only the rows
+// that target rows still to come read: when the height shrinks (the common case of a
+// photograph fitted to a screen) each target row is mixed from its source rows first and
+// resampled along the row second, otherwise source rows are resampled along the row once each,
+// kept in a small ring, and mixed from there. The
 // intermediate rows carry 7 bits below the byte, so a 2:1 shrink rounds the exact average of
 // its four pixels.
 #include "platform/area_resample.h"
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
+
+#include "platform/row_window.h"
 
 // The row mixes are plain loops over bytes that the compiler vectorises; where the toolchain
 // can choose at load time they are also built for AVX2 and AVX-512.
@@ -210,78 +214,103 @@ uint8_t* targetRow(const MutablePixelView& target, int y) {
     return target.pixels + static_cast<size_t>(y) * target.stride;
 }
 
-// Each target row: its source rows mixed into one intermediate row, then resampled along it.
-void mixThenResample(const PixelView& source, const MutablePixelView& target,
-                     const AxisWeights& across, const AxisWeights& down) {
-    const size_t sourceBytes = static_cast<size_t>(source.width) * 3;
-    std::vector<uint16_t> intermediate(sourceBytes);
-    std::vector<const uint8_t*> rows(static_cast<size_t>(down.maxTaps));
-    for (int y = 0; y < target.height; ++y) {
-        const auto at = static_cast<size_t>(y);
-        const int32_t first = down.first[at];
-        const int32_t taps = down.count[at];
-        for (int32_t k = 0; k < taps; ++k) {
-            rows[static_cast<size_t>(k)] = sourceRow(source, first + k);
-        }
-        mixByteRows(rows.data(), &down.weights[at * static_cast<size_t>(down.maxTaps)], taps,
-                    sourceBytes, intermediate.data());
-        resampleRow<uint16_t, uint8_t, kToByte>(intermediate.data(), across, targetRow(target, y));
-    }
-}
-
-// Each source row resampled along the row once, into a ring that holds every row one target
-// row needs; each target row mixed from the ring.
-void resampleThenMix(const PixelView& source, const MutablePixelView& target,
-                     const AxisWeights& across, const AxisWeights& down) {
-    const size_t targetBytes = static_cast<size_t>(target.width) * 3;
-    const auto ringRows = static_cast<size_t>(down.maxTaps) + 1;
-    std::vector<uint16_t> ring(ringRows * targetBytes);
-    std::vector<int32_t> held(ringRows, -1);  // source row in each slot
-    std::vector<const uint16_t*> rows(static_cast<size_t>(down.maxTaps));
-    for (int y = 0; y < target.height; ++y) {
-        const auto at = static_cast<size_t>(y);
-        const int32_t first = down.first[at];
-        const int32_t taps = down.count[at];
-        for (int32_t k = 0; k < taps; ++k) {
-            const int32_t row = first + k;
-            const size_t slot = static_cast<size_t>(row) % ringRows;
-            uint16_t* kept = &ring[slot * targetBytes];
-            if (held[slot] != row) {
-                resampleRow<uint8_t, uint16_t, kToIntermediate>(sourceRow(source, row), across,
-                                                                kept);
-                held[slot] = row;
-            }
-            rows[static_cast<size_t>(k)] = kept;
-        }
-        mixIntermediateRows(rows.data(), &down.weights[at * static_cast<size_t>(down.maxTaps)],
-                            taps, targetBytes, targetRow(target, y));
-    }
-}
-
 }  // namespace
 
-void areaResample(const PixelView& source, const MutablePixelView& target) {
-    if (source.width <= 0 || source.height <= 0 || target.width <= 0 || target.height <= 0 ||
-        source.pixels == nullptr || target.pixels == nullptr) {
-        return;
+struct AreaResampler::Plan {
+    AxisWeights across;
+    AxisWeights down;
+    bool mixFirst = false;  // the height shrinks (or stays): mix source rows, then resample
+    RowWindow<uint8_t> sourceRows;
+    RowWindow<uint16_t> resampledRows;
+    std::vector<uint16_t> intermediate;
+};
+
+AreaResampler::AreaResampler() = default;
+AreaResampler::~AreaResampler() = default;
+
+bool AreaResampler::start(int sourceWidth, int sourceHeight, const MutablePixelView& target) {
+    plan_.reset();
+    received_ = 0;
+    sourceWidth_ = sourceWidth;
+    sourceHeight_ = sourceHeight;
+    target_ = target;
+    if (sourceWidth <= 0 || sourceHeight <= 0 || target.width <= 0 || target.height <= 0 ||
+        target.pixels == nullptr) {
+        return false;
     }
-    if (source.width == target.width && source.height == target.height) {
-        const size_t bytes = static_cast<size_t>(source.width) * 3;
-        for (int y = 0; y < target.height; ++y) {
-            std::memcpy(targetRow(target, y), sourceRow(source, y), bytes);
-        }
-        return;
+    if (sourceWidth == target.width && sourceHeight == target.height) {
+        return true;
     }
     try {
-        const AxisWeights across = axisWeights(source.width, target.width);
-        const AxisWeights down = axisWeights(source.height, target.height);
-        if (target.height <= source.height) {
-            mixThenResample(source, target, across, down);
+        auto plan = std::make_unique<Plan>();
+        plan->across = axisWeights(sourceWidth, target.width);
+        plan->down = axisWeights(sourceHeight, target.height);
+        plan->mixFirst = target.height <= sourceHeight;
+        if (plan->mixFirst) {
+            plan->sourceRows.reset(plan->down.first, plan->down.count,
+                                   static_cast<size_t>(sourceWidth) * 3);
+            plan->intermediate.resize(static_cast<size_t>(sourceWidth) * 3);
         } else {
-            resampleThenMix(source, target, across, down);
+            plan->resampledRows.reset(plan->down.first, plan->down.count,
+                                      static_cast<size_t>(target.width) * 3);
         }
+        plan_ = std::move(plan);
     } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void AreaResampler::push(const uint8_t* row) {
+    if (received_ >= sourceHeight_ || target_.pixels == nullptr) {
+        return;
+    }
+    const int32_t y = received_++;
+    if (plan_ == nullptr) {
+        std::memcpy(targetRow(target_, y), row, static_cast<size_t>(sourceWidth_) * 3);
+        return;
+    }
+    Plan& plan = *plan_;
+    const size_t maxTaps = static_cast<size_t>(plan.down.maxTaps);
+    if (plan.mixFirst) {
+        // Each target row: its source rows mixed into one intermediate row, then resampled
+        // along it.
+        if (!plan.sourceRows.wanted(y)) {
+            return;
+        }
+        const size_t bytes = static_cast<size_t>(sourceWidth_) * 3;
+        std::memcpy(plan.sourceRows.slot(y), row, bytes);
+        plan.sourceRows.complete(y, [&](size_t at, const uint8_t* const* rows, int32_t taps) {
+            mixByteRows(rows, &plan.down.weights[at * maxTaps], taps, bytes,
+                        plan.intermediate.data());
+            resampleRow<uint16_t, uint8_t, kToByte>(plan.intermediate.data(), plan.across,
+                                                    targetRow(target_, static_cast<int>(at)));
+        });
+        return;
+    }
+    // Each source row resampled along the row once; each target row mixed from those.
+    if (!plan.resampledRows.wanted(y)) {
+        return;
+    }
+    resampleRow<uint8_t, uint16_t, kToIntermediate>(row, plan.across, plan.resampledRows.slot(y));
+    const size_t bytes = static_cast<size_t>(target_.width) * 3;
+    plan.resampledRows.complete(y, [&](size_t at, const uint16_t* const* rows, int32_t taps) {
+        mixIntermediateRows(rows, &plan.down.weights[at * maxTaps], taps, bytes,
+                            targetRow(target_, static_cast<int>(at)));
+    });
+}
+
+void areaResample(const PixelView& source, const MutablePixelView& target) {
+    if (source.pixels == nullptr) {
+        return;
+    }
+    AreaResampler resampler;
+    if (!resampler.start(source.width, source.height, target)) {
         // Without memory for the tables the target keeps what it held, like a failed blit.
+        return;
+    }
+    for (int y = 0; y < source.height; ++y) {
+        resampler.push(sourceRow(source, y));
     }
 }
 

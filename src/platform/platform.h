@@ -251,6 +251,9 @@ class Drawing {
     // Resamples a 24-bit image to the target's size the way the desktop's halftone stretch
     // does: averaging when shrinking, smooth when enlarging, a plain copy at the same size.
     virtual void stretchHalftone(const PixelView& source, const MutablePixelView& target) = 0;
+    // Whether `stretchHalftone` gives exactly the bytes of `areaResample`, which can then be fed
+    // a row at a time instead (a system stretch needs the whole source).
+    virtual bool halftoneIsAreaResample() = 0;
     // Vertical dots per inch of the display (96 without one).
     virtual int displayDpiY() = 0;
     // A font for the request; a face the system lacks gives its substitute. 0 on failure.
@@ -386,6 +389,7 @@ class Platform {
     void stretchHalftone(const PixelView& source, const MutablePixelView& target) {
         drawing_.stretchHalftone(source, target);
     }
+    bool halftoneIsAreaResample() { return drawing_.halftoneIsAreaResample(); }
     int displayDpiY() { return drawing_.displayDpiY(); }
     FontId createFont(const FontRequest& request) { return drawing_.createFont(request); }
     void destroyFont(FontId font) { drawing_.destroyFont(font); }

@@ -75,6 +75,7 @@ class UnavailableDesktop : public Desktop {
 class UnavailableDrawing : public Drawing {
   public:
     void stretchHalftone(const PixelView&, const MutablePixelView&) override {}
+    bool halftoneIsAreaResample() override { return false; }
     int displayDpiY() override { return 96; }
     FontId createFont(const FontRequest&) override { return 0; }
     void destroyFont(FontId) override {}

@@ -14,7 +14,10 @@
 // fresh, zeroed memory.
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "raster/decode_internal.h"
 
@@ -158,8 +161,8 @@ void convertRow(const Dib& dib, const uint8_t* from, uint8_t* to, int bytesPerPi
     }
 }
 
-bool decodeUncompressed(const Dib& dib, const uint8_t* data, size_t length, uint64_t pixelsAt,
-                        RasterImage& out) {
+bool streamUncompressed(const Dib& dib, const uint8_t* data, size_t length, uint64_t pixelsAt,
+                        int depth, uint8_t* scratch, RowSink& sink) {
     const uint64_t stride = dibStride(dib.width, dib.bitCount);
     // The last row may lack its padding; some writers stop at the last pixel.
     const uint64_t lastRow = (static_cast<uint64_t>(dib.width) * dib.bitCount + 7) / 8;
@@ -168,10 +171,10 @@ bool decodeUncompressed(const Dib& dib, const uint8_t* data, size_t length, uint
         return false;
     }
     const uint8_t* pixels = data + pixelsAt;
-    const int bytesPerPixel = out.depth / 8;
     for (int y = 0; y < dib.height; ++y) {
         const int stored = dib.topDown ? y : dib.height - 1 - y;
-        convertRow(dib, pixels + static_cast<uint64_t>(stored) * stride, out.row(y), bytesPerPixel);
+        convertRow(dib, pixels + static_cast<uint64_t>(stored) * stride, scratch, depth / 8);
+        sink.row(y, scratch);
     }
     return true;
 }
@@ -179,80 +182,195 @@ bool decodeUncompressed(const Dib& dib, const uint8_t* data, size_t length, uint
 // RLE8 and RLE4 streams: pairs (count, value) repeat a value; (0, n) escapes end a line (0),
 // end the bitmap (1), move by (dx, dy) (2) or copy n literal values padded to 16 bits. Rows
 // run bottom-up. A stream that runs out before its end-of-bitmap or last row is truncated.
-bool decodeRle(const Dib& dib, const uint8_t* data, size_t length, uint64_t pixelsAt,
-               RasterImage& out) {
-    if (pixelsAt > length) {
-        return false;
-    }
-    const uint8_t* s = data + pixelsAt;
-    const size_t available = length - static_cast<size_t>(pixelsAt);
-    const bool four = dib.compression == kBiRle4;
-    const int bytesPerPixel = out.depth / 8;
+struct RleState {
+    size_t p = 0;  // offset in the stream
     int x = 0;
     int y = 0;  // counted from the bottom row
+};
+
+enum class RleStep { NextRow, End, Short };
+
+// Runs the stream from `at` until it leaves row at.y, writing that row's pixels into `row`
+// when there is one; without, it only follows the stream.
+RleStep runRleRow(const Dib& dib, const uint8_t* s, size_t available, RleState& at, uint8_t* row,
+                  int bytesPerPixel) {
+    const bool four = dib.compression == kBiRle4;
+    const int startRow = at.y;
+    int x = at.x;
+    size_t p = at.p;
     auto put = [&](unsigned index) {
-        if (x < dib.width) {
-            uint8_t* to = out.row(dib.height - 1 - y) + x * bytesPerPixel;
-            putBgr(to, bytesPerPixel, dib.palette[index], 255);
-            ++x;
-        }
+        putBgr(row + x * bytesPerPixel, bytesPerPixel, dib.palette[index], 255);
+        ++x;
     };
-    size_t p = 0;
-    while (y < dib.height) {
+    RleStep step = RleStep::Short;
+    while (true) {
         if (available - p < 2) {
-            return false;
+            break;
         }
         const unsigned count = s[p];
         const unsigned value = s[p + 1];
         p += 2;
         if (count > 0) {
+            if (row == nullptr) {
+                x = std::min(dib.width, x + static_cast<int>(count));
+                continue;
+            }
             for (unsigned i = 0; i < count && x < dib.width; ++i) {
                 put(four ? (i % 2 == 0 ? value >> 4 : value & 15u) : value);
             }
             continue;
         }
-        switch (value) {
-            case 0:
-                x = 0;
-                ++y;
-                break;
-            case 1:
-                return true;
-            case 2:
-                if (available - p < 2) {
-                    return false;
-                }
-                x = std::min(x + s[p], dib.width);
-                y += s[p + 1];
-                p += 2;
-                break;
-            default: {
-                const size_t bytes = four ? (value + 1) / 2 : value;
-                const size_t padded = (bytes + 1) & ~size_t{1};
-                if (available - p < padded) {
-                    return false;
-                }
-                for (unsigned i = 0; i < value && x < dib.width; ++i) {
-                    const unsigned byte = s[p + (four ? i / 2 : i)];
-                    put(four ? (i % 2 == 0 ? byte >> 4 : byte & 15u) : byte);
-                }
-                p += padded;
+        if (value == 0) {
+            x = 0;
+            ++at.y;
+            step = RleStep::NextRow;
+            break;
+        }
+        if (value == 1) {
+            step = RleStep::End;
+            break;
+        }
+        if (value == 2) {
+            if (available - p < 2) {
                 break;
             }
+            x = std::min(x + s[p], dib.width);
+            at.y += s[p + 1];
+            p += 2;
+            if (at.y != startRow) {
+                step = RleStep::NextRow;
+                break;
+            }
+            continue;
         }
+        const size_t bytes = four ? (value + 1) / 2 : value;
+        const size_t padded = (bytes + 1) & ~size_t{1};
+        if (available - p < padded) {
+            break;
+        }
+        if (row == nullptr) {
+            x = std::min(dib.width, x + static_cast<int>(value));
+        } else {
+            for (unsigned i = 0; i < value && x < dib.width; ++i) {
+                const unsigned byte = s[p + (four ? i / 2 : i)];
+                put(four ? (i % 2 == 0 ? byte >> 4 : byte & 15u) : byte);
+            }
+        }
+        p += padded;
+    }
+    at.p = p;
+    at.x = x;
+    return step;
+}
+
+// The stream is stored bottom row first and rows are given top first, so a first run only
+// follows the stream and notes where each row begins; a second draws the rows from there, each
+// into one row of memory. A stream cut short is found by the first run, before any row goes out.
+bool streamRle(const Dib& dib, const uint8_t* data, size_t length, uint64_t pixelsAt, int depth,
+               uint8_t* scratch, RowSink& sink) {
+    if (pixelsAt > length) {
+        return false;
+    }
+    const uint8_t* s = data + pixelsAt;
+    const size_t available = length - static_cast<size_t>(pixelsAt);
+    constexpr size_t kUntouched = SIZE_MAX;  // a row that the stream never reaches stays black
+    std::vector<RleState> starts;
+    try {
+        starts.assign(static_cast<size_t>(dib.height), RleState{kUntouched, 0, 0});
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    RleState at;
+    while (at.y < dib.height) {
+        starts[static_cast<size_t>(at.y)] = at;
+        const RleStep step = runRleRow(dib, s, available, at, nullptr, depth / 8);
+        if (step == RleStep::Short) {
+            return false;
+        }
+        if (step == RleStep::End) {
+            break;
+        }
+    }
+    const size_t rowBytes = static_cast<size_t>(dib.width) * static_cast<size_t>(depth / 8);
+    for (int y = 0; y < dib.height; ++y) {
+        std::memset(scratch, 0, rowBytes);
+        RleState from = starts[static_cast<size_t>(dib.height - 1 - y)];
+        if (from.p != kUntouched) {
+            runRleRow(dib, s, available, from, scratch, depth / 8);
+        }
+        sink.row(y, scratch);
     }
     return true;
 }
 
+// Whether any pixel of a 32-bit row has a nonzero alpha byte.
+bool rowHasAlpha(const uint8_t* row, int width) {
+    for (int x = 0; x < width; ++x) {
+        if (row[4 * x + 3] != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Notes whether any row has alpha; draws nothing.
+class AlphaProbe final : public RowSink {
+  public:
+    explicit AlphaProbe(int width) : width_(width) {}
+    bool begin(int, int, int) override { return true; }
+    void row(int, const uint8_t* pixels) override { any = any || rowHasAlpha(pixels, width_); }
+    bool any = false;
+
+  private:
+    int width_;
+};
+
+// Passes rows on with every alpha byte set to 255.
+class MakeOpaque final : public RowSink {
+  public:
+    MakeOpaque(RowSink& to, int width) : to_(to), row_(static_cast<size_t>(width) * 4) {}
+    bool begin(int width, int height, int depth) override {
+        return to_.begin(width, height, depth);
+    }
+    void row(int y, const uint8_t* pixels) override {
+        std::memcpy(row_.data(), pixels, row_.size());
+        for (size_t at = 3; at < row_.size(); at += 4) {
+            row_[at] = 255;
+        }
+        to_.row(y, row_.data());
+    }
+
+  private:
+    RowSink& to_;
+    std::vector<uint8_t> row_;
+};
+
 }  // namespace
+
+bool streamDibPixels(const Dib& dib, const uint8_t* data, size_t length, uint64_t pixelsAt,
+                     int depth, RowSink& sink) {
+    std::vector<uint8_t> scratch;
+    try {
+        scratch.resize(static_cast<size_t>(dib.width) * static_cast<size_t>(depth / 8));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (dib.compression == kBiRle8 || dib.compression == kBiRle4) {
+        return streamRle(dib, data, length, pixelsAt, depth, scratch.data(), sink);
+    }
+    return streamUncompressed(dib, data, length, pixelsAt, depth, scratch.data(), sink);
+}
+
+bool decodeDibPixels(const Dib& dib, const uint8_t* data, size_t length, uint64_t pixelsAt,
+                     RasterImage& out) {
+    ImageSink into(out);
+    return streamDibPixels(dib, data, length, pixelsAt, out.depth, into);
+}
 
 bool hasAnyAlpha(const RasterImage& image) {
     for (int y = 0; y < image.height; ++y) {
-        const uint8_t* row = image.row(y);
-        for (int x = 0; x < image.width; ++x) {
-            if (row[4 * x + 3] != 0) {
-                return true;
-            }
+        if (rowHasAlpha(image.row(y), image.width)) {
+            return true;
         }
     }
     return false;
@@ -345,41 +463,53 @@ bool readDib(const uint8_t* data, size_t length, size_t at, Dib& dib) {
     return true;
 }
 
-bool decodeDibPixels(const Dib& dib, const uint8_t* data, size_t length, uint64_t pixelsAt,
-                     RasterImage& out) {
-    if (dib.compression == kBiRle8 || dib.compression == kBiRle4) {
-        return decodeRle(dib, data, length, pixelsAt, out);
-    }
-    return decodeUncompressed(dib, data, length, pixelsAt, out);
-}
-
 bool isBmp(const uint8_t* data, size_t length) {
     return length >= 2 && data[0] == 'B' && data[1] == 'M';
 }
 
-std::unique_ptr<RasterImage> decodeBmp(const uint8_t* data, size_t length) {
+bool streamBmp(const uint8_t* data, size_t length, RowSink& sink) {
     if (!isBmp(data, length) || length < kFileHeaderSize) {
-        return nullptr;
+        return false;
     }
     Dib dib;
     if (!readDib(data, length, kFileHeaderSize, dib)) {
-        return nullptr;
+        return false;
     }
     // Pixels that start inside the headers, or past the end, mean the offset lies.
     const uint64_t pixelsAt = le32(data + 10);
     if (pixelsAt < dib.headerEnd || pixelsAt >= length) {
-        return nullptr;
+        return false;
     }
     const int depth = dib.bitCount == 32 ? 32 : 24;
-    auto image = makeImage(dib.width, dib.height, depth);
-    if (image == nullptr || !decodeDibPixels(dib, data, length, pixelsAt, *image)) {
+    if (!sink.begin(dib.width, dib.height, depth)) {
+        return false;
+    }
+    if (depth == 24) {
+        return streamDibPixels(dib, data, length, pixelsAt, depth, sink);
+    }
+    // A bitmap whose alpha bytes are all 0 is opaque; the pixels are in memory, so a first run
+    // looks at every alpha byte before any row goes out.
+    AlphaProbe probe(dib.width);
+    if (!streamDibPixels(dib, data, length, pixelsAt, depth, probe)) {
+        return false;
+    }
+    if (probe.any) {
+        return streamDibPixels(dib, data, length, pixelsAt, depth, sink);
+    }
+    try {
+        MakeOpaque opaque(sink, dib.width);
+        return streamDibPixels(dib, data, length, pixelsAt, depth, opaque);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+std::unique_ptr<RasterImage> decodeBmp(const uint8_t* data, size_t length) {
+    ImageSink sink;
+    if (!streamBmp(data, length, sink)) {
         return nullptr;
     }
-    if (depth == 32 && !hasAnyAlpha(*image)) {
-        setAlpha(*image, 255);
-    }
-    image->format = ImageFormat::Bmp;
-    return image;
+    return sink.take(ImageFormat::Bmp);
 }
 
 }  // namespace drape::raster::detail

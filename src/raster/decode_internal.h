@@ -1,6 +1,7 @@
 // The decoders behind `decodeImage`, one file per format, and the pieces they share.
 //
-// Every decoder takes the whole file in memory and returns a new image, or nullptr for data
+// Every decoder takes the whole file in memory and gives its rows in order to a sink, or
+// returns a new image made of them, or nullptr (false) for data
 // it does not accept: a size outside 1..kMaxImageSide, an unsupported variant, truncated or
 // inconsistent data, or no memory. None of them reads past `length`, aborts or prints.
 #pragma once
@@ -8,17 +9,65 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "raster/raster.h"
 #include "raster/raster_state.h"
 
 namespace drape::raster::detail {
 
+// Pixels that a format cannot give row by row (interlaced PNG, progressive JPEG's coefficients)
+// and images decoded whole are held in memory at once; beyond this many bytes such a file is
+// refused, so that a small file declaring a huge size cannot take gigabytes.
+inline constexpr uint64_t kMaxWholeImageBytes = uint64_t{192} << 20;
+
+// Takes a decoded image row by row, top row first.
+class RowSink {
+  public:
+    virtual ~RowSink() = default;
+    // The size the header gives and the depth of the rows to come (24 or 32), before any row;
+    // false refuses the image and the decode stops.
+    virtual bool begin(int width, int height, int depth) = 0;
+    // Row y: width pixels of depth / 8 bytes, valid during the call.
+    virtual void row(int y, const uint8_t* pixels) = 0;
+};
+
+// Collects the rows into an image: a new one of the size `begin` gives (refused above
+// kMaxWholeImageBytes), or one the caller made of the decoded size and depth.
+class ImageSink final : public RowSink {
+  public:
+    ImageSink() = default;
+    explicit ImageSink(RasterImage& into) : image_(&into) {}
+    bool begin(int width, int height, int depth) override;
+    void row(int y, const uint8_t* pixels) override;
+    // The new image, marked with its format; nullptr when none was made.
+    std::unique_ptr<RasterImage> take(ImageFormat format);
+
+  private:
+    std::unique_ptr<RasterImage> owned_;
+    RasterImage* image_ = nullptr;
+};
+
+// Whether width x height pixels of `depth` fit in kMaxWholeImageBytes; a refusal is noted, so
+// that the file fit can say why the photograph is not shown.
+bool fitsWholeImageBudget(int width, int height, int depth);
+void noteOverBudget();
+
 // Signatures, checked in the order the dispatcher asks.
 bool isBmp(const uint8_t* data, size_t length);
 bool isIco(const uint8_t* data, size_t length);
 bool isJpeg(const uint8_t* data, size_t length);
 bool isPng(const uint8_t* data, size_t length);
+
+// The row-by-row decoders: false for what the whole-image decoders below refuse. Rows may
+// already have gone to the sink when a later fault is found.
+bool streamBmp(const uint8_t* data, size_t length, RowSink& sink);
+bool streamJpeg(const uint8_t* data, size_t length, RowSink& sink);
+bool streamPng(const uint8_t* data, size_t length, RowSink& sink);
+
+// Reads a file and gives its rows to `sink` through the decoder its signature picks; false when
+// the file cannot be read or decoded.
+bool streamImageFile(const std::string& path, RowSink& sink);
 
 std::unique_ptr<RasterImage> decodeBmp(const uint8_t* data, size_t length);
 std::unique_ptr<RasterImage> decodeIco(const uint8_t* data, size_t length);
@@ -89,6 +138,9 @@ inline uint64_t dibStride(int width, int bitCount) {
 // data is short, or for RLE data that stops before the picture ends.
 bool decodeDibPixels(const Dib& dib, const uint8_t* data, size_t length, uint64_t pixelsAt,
                      RasterImage& out);
+// The same pixels at `depth` given to `sink` row by row, top first (without calling `begin`).
+bool streamDibPixels(const Dib& dib, const uint8_t* data, size_t length, uint64_t pixelsAt,
+                     int depth, RowSink& sink);
 
 // Whether any pixel of a 32-bit image has a nonzero alpha byte; and setting all of them.
 bool hasAnyAlpha(const RasterImage& image);

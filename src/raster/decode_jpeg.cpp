@@ -5,8 +5,9 @@
 //   [X] Errors of the library return here instead of ending the process
 //   [ ] Data cut short: rejected, although libjpeg would pad it with grey
 //
-// Every result is a 24-bit image. libjpeg-turbo writes blue, green, red straight into the
-// image rows; other libjpeg builds give red, green, blue and the bytes are swapped after.
+// Every result is a 24-bit image, given row by row as the library decodes it. libjpeg-turbo
+// writes blue, green, red; other libjpeg builds give red, green, blue and each row's bytes are
+// swapped before it goes out.
 //
 // Hostile files cannot make the library allocate without bound: the size is checked against
 // kMaxImageSide and against what the data can hold before any pixel memory is taken, the
@@ -30,9 +31,10 @@ namespace drape::raster::detail {
 
 namespace {
 
-// Whole-image buffers of progressive files and the library's other allocations stay below
-// this; a 6000x4000 progressive photo needs about 150 MiB.
-constexpr long kMaxLibraryMemory = 1L << 30;
+// Progressive files keep every coefficient of the picture until the last scan; those buffers
+// and the library's other allocations stay within the budget of what cannot stream (a 6000 x
+// 4000 progressive photo needs about 150 MiB).
+constexpr long kMaxLibraryMemory = static_cast<long>(kMaxWholeImageBytes);
 // Real encoders write a dozen scans; thousands of empty ones would make each pass over the
 // coefficients repeat without end.
 constexpr int kMaxScans = 500;
@@ -51,8 +53,9 @@ struct JpegJob {
     ErrorManager error{};
     jpeg_progress_mgr progress{};
     bool created = false;
-    std::unique_ptr<RasterImage> image;
-    std::vector<JSAMPLE> cmykRow;
+    RowSink* sink = nullptr;
+    std::vector<JSAMPLE> rows;  // kRowsPerRead rows as the library writes them
+    std::vector<uint8_t> bgrRow;
 
     JpegJob() = default;
     JpegJob(const JpegJob&) = delete;
@@ -65,6 +68,11 @@ struct JpegJob {
 };
 
 [[noreturn]] void failJpeg(j_common_ptr info) {
+    // The library's memory cap shows as one of these: a progressive file too large to hold.
+    const int code = info->err->msg_code;
+    if (code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY) {
+        noteOverBudget();
+    }
     std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
 
@@ -98,17 +106,26 @@ bool dataCanHoldBlocks(const jpeg_decompress_struct& info, size_t length) {
     return blocks / 8 <= length;
 }
 
-bool allocateRows(JpegJob& job, int width, int height, bool cmyk) {
-    job.image = makeImage(width, height, 24);
-    if (job.image == nullptr) {
+// Arithmetic-coded data may end at a marker, the decoder supplying zeros from there on, so a
+// file of a few hundred bytes declaring 32767 x 32767 would be decoded in full from nothing. In
+// a single scan the data is read as the rows are made: a marker other than a restart met while
+// more than the last few rows of blocks remain means the data stops short of the picture.
+bool arithmeticDataEndedEarly(jpeg_decompress_struct& info) {
+    const int marker = info.unread_marker;
+    if (!info.arith_code || marker == 0 || (marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7) ||
+        jpeg_has_multiple_scans(&info)) {
         return false;
     }
-    if (cmyk) {
-        try {
-            job.cmykRow.resize(static_cast<size_t>(width) * 4);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
+    const JDIMENSION blockRows = static_cast<JDIMENSION>(info.max_v_samp_factor) * DCTSIZE;
+    return info.output_scanline + 3 * blockRows < info.output_height;
+}
+
+bool allocateRows(JpegJob& job, int width, bool cmyk) {
+    try {
+        job.rows.resize(static_cast<size_t>(width) * (cmyk ? 4 : 3) * kRowsPerRead);
+        job.bgrRow.resize(static_cast<size_t>(width) * 3);
+    } catch (const std::bad_alloc&) {
+        return false;
     }
     return true;
 }
@@ -176,37 +193,39 @@ bool runJpeg(JpegJob& job, const uint8_t* data, size_t length) {
     jpeg_start_decompress(&info);
     const int width = static_cast<int>(info.output_width);
     const int height = static_cast<int>(info.output_height);
-    if (info.output_components != (cmyk ? 4 : 3) || !allocateRows(job, width, height, cmyk)) {
+    const int components = cmyk ? 4 : 3;
+    if (info.output_components != components || !job.sink->begin(width, height, 24) ||
+        !allocateRows(job, width, cmyk)) {
         return false;
     }
-    RasterImage& image = *job.image;
+    const size_t rowBytes = static_cast<size_t>(width) * static_cast<size_t>(components);
     while (info.output_scanline < info.output_height) {
         const int y = static_cast<int>(info.output_scanline);
-        if (cmyk) {
-            JSAMPROW row = job.cmykRow.data();
-            if (jpeg_read_scanlines(&info, &row, 1) != 1) {
-                return false;
-            }
-            cmykToBgr(row, image.row(y), width, info.saw_Adobe_marker);
-            continue;
-        }
         JSAMPROW rows[kRowsPerRead];
-        const int count = std::min(kRowsPerRead, height - y);
-        for (int i = 0; i < count; ++i) {
-            rows[i] = image.row(y + i);
+        const int wanted = std::min(kRowsPerRead, height - y);
+        for (int i = 0; i < wanted; ++i) {
+            rows[i] = job.rows.data() + static_cast<size_t>(i) * rowBytes;
         }
-        if (jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(count)) == 0) {
+        const auto count =
+            static_cast<int>(jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(wanted)));
+        if (count == 0 || arithmeticDataEndedEarly(info)) {
             return false;
         }
-    }
+        for (int i = 0; i < count; ++i) {
+            uint8_t* row = rows[i];
+            if (cmyk) {
+                cmykToBgr(row, job.bgrRow.data(), width, info.saw_Adobe_marker);
+                row = job.bgrRow.data();
+            } else {
 #ifndef JCS_EXTENSIONS
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = image.row(y);
-        for (int x = 0; x < width; ++x) {
-            std::swap(row[3 * x], row[3 * x + 2]);
+                for (int x = 0; x < width; ++x) {
+                    std::swap(row[3 * x], row[3 * x + 2]);
+                }
+#endif
+            }
+            job.sink->row(y + i, row);
         }
     }
-#endif
     return true;
 }
 
@@ -216,16 +235,21 @@ bool isJpeg(const uint8_t* data, size_t length) {
     return length >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
 }
 
-std::unique_ptr<RasterImage> decodeJpeg(const uint8_t* data, size_t length) {
+bool streamJpeg(const uint8_t* data, size_t length, RowSink& sink) {
     if (!isJpeg(data, length) || length > std::numeric_limits<unsigned long>::max()) {
-        return nullptr;
+        return false;
     }
     JpegJob job;
-    if (!runJpeg(job, data, length)) {
+    job.sink = &sink;
+    return runJpeg(job, data, length);
+}
+
+std::unique_ptr<RasterImage> decodeJpeg(const uint8_t* data, size_t length) {
+    ImageSink sink;
+    if (!streamJpeg(data, length, sink)) {
         return nullptr;
     }
-    job.image->format = ImageFormat::Jpeg;
-    return std::move(job.image);
+    return sink.take(ImageFormat::Jpeg);
 }
 
 }  // namespace drape::raster::detail

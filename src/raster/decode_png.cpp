@@ -3,12 +3,12 @@
 //   [X] Every colour type and bit depth: grey, true colour, palette, grey and true colour with
 //       alpha; 1 to 16 bits
 //   [X] Transparency chunks (tRNS) of palette, grey and true-colour images, as alpha
-//   [X] Interlaced (Adam7) images
+//   [X] Interlaced (Adam7) images, decoded whole within the budget of what cannot stream
 //   [ ] Gamma, colour profiles and text chunks: skipped, the pixels are taken as stored
 //
 // Images with an alpha channel or a tRNS chunk become 32-bit B, G, R, A images, all others
-// 24-bit. Palette and grey images are expanded to true colour; 16-bit samples are scaled to 8
-// bits with rounding.
+// 24-bit; rows go out one at a time as they are inflated. Palette and grey images are expanded to
+// true colour; 16-bit samples are scaled to 8 bits with rounding.
 //
 // Hostile files cannot make the library allocate without bound: sizes above kMaxImageSide are
 // refused by libpng itself, ancillary chunks are discarded before they are decompressed, and a
@@ -44,8 +44,10 @@ struct PngJob {
     png_structp png = nullptr;
     png_infop info = nullptr;
     PngSource source;
-    std::unique_ptr<RasterImage> image;
+    RowSink* sink = nullptr;
+    std::unique_ptr<RasterImage> image;  // interlaced images only: the passes fill it whole
     std::vector<png_bytep> rows;
+    std::vector<uint8_t> row;
 
     PngJob() = default;
     PngJob(const PngJob&) = delete;
@@ -68,12 +70,21 @@ void readPngBytes(png_structp png, png_bytep out, size_t count) {
     source->at += count;
 }
 
-bool allocateRows(PngJob& job, int width, int height, int depth) {
-    job.image = makeImage(width, height, depth);
-    if (job.image == nullptr) {
-        return false;
-    }
+// Interlaced images come in passes over the whole picture, so they are decoded whole, within
+// the budget of what cannot stream; others go out a row at a time.
+bool allocateRows(PngJob& job, int width, int height, int depth, bool interlaced) {
     try {
+        if (!interlaced) {
+            job.row.resize(static_cast<size_t>(width) * static_cast<size_t>(depth / 8));
+            return true;
+        }
+        if (!fitsWholeImageBudget(width, height, depth)) {
+            return false;
+        }
+        job.image = makeImage(width, height, depth);
+        if (job.image == nullptr) {
+            return false;
+        }
         job.rows.resize(static_cast<size_t>(height));
     } catch (const std::bad_alloc&) {
         return false;
@@ -134,38 +145,55 @@ bool runPng(PngJob& job) {
         png_set_gray_to_rgb(png);
     }
     png_set_bgr(png);
-    png_set_interlace_handling(png);
+    const bool interlaced = png_set_interlace_handling(png) > 1;
     png_read_update_info(png, info);
 
     const int channels = png_get_channels(png, info);
     const int depth = channels == 4 ? 32 : 24;
+    const int w = static_cast<int>(width);
+    const int h = static_cast<int>(height);
     if ((channels != 3 && channels != 4) || png_get_bit_depth(png, info) != 8 ||
         png_get_rowbytes(png, info) != size_t{width} * static_cast<size_t>(channels) ||
-        !allocateRows(job, static_cast<int>(width), static_cast<int>(height), depth)) {
+        !job.sink->begin(w, h, depth) || !allocateRows(job, w, h, depth, interlaced)) {
         return false;
     }
-    png_read_image(png, job.rows.data());
+    if (interlaced) {
+        png_read_image(png, job.rows.data());
+        for (int y = 0; y < h; ++y) {
+            job.sink->row(y, job.image->row(y));
+        }
+        return true;
+    }
+    for (int y = 0; y < h; ++y) {
+        png_read_row(png, job.row.data(), nullptr);
+        job.sink->row(y, job.row.data());
+    }
     return true;
 }
 
 }  // namespace
 
-std::unique_ptr<RasterImage> decodePng(const uint8_t* data, size_t length) {
+bool streamPng(const uint8_t* data, size_t length, RowSink& sink) {
     if (!isPng(data, length)) {
-        return nullptr;
+        return false;
     }
     PngJob job;
     job.source = PngSource{data, length, 0};
+    job.sink = &sink;
     job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, failPng, ignorePngWarning);
     if (job.png == nullptr) {
-        return nullptr;
+        return false;
     }
     job.info = png_create_info_struct(job.png);
-    if (job.info == nullptr || !runPng(job)) {
+    return job.info != nullptr && runPng(job);
+}
+
+std::unique_ptr<RasterImage> decodePng(const uint8_t* data, size_t length) {
+    ImageSink sink;
+    if (!streamPng(data, length, sink)) {
         return nullptr;
     }
-    job.image->format = ImageFormat::Png;
-    return std::move(job.image);
+    return sink.take(ImageFormat::Png);
 }
 
 }  // namespace drape::raster::detail

@@ -107,6 +107,27 @@ void pasteImageScaled(ImageHandle image, int x, int y, int width, int height);
 // Reads and decodes a BMP, ICO, JPEG or PNG file into `number`; nullptr when it cannot.
 ImageHandle readImageFile(int number, const std::string& path);
 ImageHandle decodeImage(int number, const uint8_t* data, size_t length);
+// One part of a photograph drawn scaled: the source rectangle, and where and how large it goes
+// on the target.
+struct ScaledPart {
+    int sourceX = 0;
+    int sourceY = 0;
+    int sourceWidth = 0;
+    int sourceHeight = 0;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+// The parts to draw of a width x height photograph.
+using PartPlan = std::function<std::vector<ScaledPart>(int width, int height)>;
+// Reads a BMP, ICO, JPEG or PNG file and draws onto the open context's target the parts that
+// `plan` picks for the size its header gives, each scaled as `pasteImageScaled` scales. Rows
+// are decoded in order and dropped once the parts' resamplers have taken them, so memory
+// follows the parts' sizes, not the photograph's (formats that come in passes are held whole
+// within a budget). Nothing is drawn unless the whole file decodes.
+enum class FileFit { Drawn, NotDecoded, TooLarge };
+FileFit pasteImageFileParts(const std::string& path, const PartPlan& plan);
 // drape98's reading: the platform's bitmap file loader first (where the platform has none, the
 // BMP decoder), then the icon decoder, then the JPEG decoder; no PNG. nullptr when none reads
 // the file, and the number is then empty.

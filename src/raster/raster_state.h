@@ -31,6 +31,8 @@ struct RasterState {
     std::map<int, std::unique_ptr<RasterImage>> images;
     DrawContext context;
     TextCoverage textCoverage = TextCoverage::PerChannel;
+    // Set when a decode refuses an image too large to hold whole; the file fit clears it.
+    bool overBudget = false;
     std::mutex fontLock;  // guards `fonts`
     // Every open font by handle, with its number (0 for a font made without one).
     std::map<FontHandle, int> fonts;

@@ -17,6 +17,8 @@ namespace {
 typedef uint32_t __attribute__((may_alias)) PixelWord;
 static_assert(std::endian::native == std::endian::little);
 
+}  // namespace
+
 // Branch-free, so that the loop vectorises: a zero alpha turns into a mask of the colour bits.
 DRAPE_VECTOR_CLONES void whitenRow(uint8_t* row, size_t pixels) {
     PixelWord* p = reinterpret_cast<PixelWord*>(row);
@@ -24,8 +26,6 @@ DRAPE_VECTOR_CLONES void whitenRow(uint8_t* row, size_t pixels) {
         p[i] |= p[i] < 0x01000000u ? 0x00FFFFFFu : 0u;
     }
 }
-
-}  // namespace
 
 void whitenTransparent(RasterImage& image) {
     if (image.depth != 32) {

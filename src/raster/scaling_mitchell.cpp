@@ -7,15 +7,17 @@
 // result is the same on every machine and in every vector clone: a multiply-add fused into one
 // rounding would move sums that lie within an ulp of a rounding edge to the other side.
 //
-// Both passes stream row by row. When the vertical pass runs first, each target row is mixed
-// from its source rows into one intermediate row and resampled along it at once; when the
-// horizontal pass runs first, source rows are resampled along the row once each into a ring
-// that holds every row one target row needs.
+// Both passes take the source row by row, as a decoder gives them. When the vertical pass runs
+// first, each target row is mixed from its source rows into one intermediate row and resampled
+// along it at once; when the horizontal pass runs first, source rows are resampled along the
+// row once each into a ring that holds every row the target rows still to come read.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <vector>
 
+#include "platform/row_window.h"
 #include "raster/raster_state.h"
 #include "raster/scaling.h"
 
@@ -177,52 +179,81 @@ void resampleRow(const uint8_t* in, const PassWeights& pass, uint8_t* out) {
                 pass.first.size(), out);
 }
 
-// Vertical pass first: each target row mixed into one intermediate row of the source's width.
-void mixThenResample(const RasterImage& source, RasterImage& target, const PassWeights& across,
-                     const PassWeights& down) {
-    const size_t sourceBytes = static_cast<size_t>(source.width) * 4;
-    std::vector<uint8_t> intermediate(sourceBytes);
-    std::vector<const uint8_t*> rows(down.taps);
-    for (int y = 0; y < target.height; ++y) {
-        const auto at = static_cast<size_t>(y);
-        const int32_t first = down.first[at];
-        const int32_t count = down.count[at];
-        for (int32_t k = 0; k < count; ++k) {
-            rows[static_cast<size_t>(k)] = source.row(first + k);
-        }
-        mixRows(rows.data(), &down.weights[at * down.taps], count, sourceBytes,
-                intermediate.data());
-        resampleRow(intermediate.data(), across, target.row(y));
-    }
-}
-
-// Horizontal pass first: each source row resampled once into a ring of intermediate rows.
-void resampleThenMix(const RasterImage& source, RasterImage& target, const PassWeights& across,
-                     const PassWeights& down) {
-    const size_t targetBytes = static_cast<size_t>(target.width) * 4;
-    const size_t ringRows = std::min(down.taps + 1, static_cast<size_t>(source.height));
-    std::vector<uint8_t> ring(ringRows * targetBytes);
-    std::vector<int32_t> held(ringRows, -1);  // source row in each slot
-    std::vector<const uint8_t*> rows(down.taps);
-    for (int y = 0; y < target.height; ++y) {
-        const auto at = static_cast<size_t>(y);
-        const int32_t first = down.first[at];
-        const int32_t count = down.count[at];
-        for (int32_t k = 0; k < count; ++k) {
-            const int32_t row = first + k;
-            const size_t slot = static_cast<size_t>(row) % ringRows;
-            uint8_t* kept = &ring[slot * targetBytes];
-            if (held[slot] != row) {
-                resampleRow(source.row(row), across, kept);
-                held[slot] = row;
-            }
-            rows[static_cast<size_t>(k)] = kept;
-        }
-        mixRows(rows.data(), &down.weights[at * down.taps], count, targetBytes, target.row(y));
-    }
-}
-
 }  // namespace
+
+struct MitchellResampler::Plan {
+    PassWeights across;
+    PassWeights down;
+    bool horizontalFirst = false;
+    platform::RowWindow<uint8_t> rows;  // source rows, or source rows resampled along the row
+    std::vector<uint8_t> intermediate;
+};
+
+MitchellResampler::MitchellResampler() = default;
+MitchellResampler::~MitchellResampler() = default;
+
+bool MitchellResampler::start(int sourceWidth, int sourceHeight, RasterImage& target) {
+    plan_.reset();
+    target_ = nullptr;
+    received_ = 0;
+    sourceWidth_ = sourceWidth;
+    sourceHeight_ = sourceHeight;
+    if (target.depth != 32 || sourceWidth < 1 || sourceHeight < 1) {
+        return false;
+    }
+    try {
+        auto plan = std::make_unique<Plan>();
+        plan->across = passWeights(sourceWidth, target.width);
+        plan->down = passWeights(sourceHeight, target.height);
+        // The intermediate is the smaller of width x source height (horizontal pass first) and
+        // source width x height; a tie runs the horizontal pass first.
+        plan->horizontalFirst =
+            int64_t{target.width} * sourceHeight <= int64_t{sourceWidth} * target.height;
+        if (plan->horizontalFirst) {
+            plan->rows.reset(plan->down.first, plan->down.count,
+                             static_cast<size_t>(target.width) * 4);
+        } else {
+            plan->rows.reset(plan->down.first, plan->down.count,
+                             static_cast<size_t>(sourceWidth) * 4);
+            plan->intermediate.resize(static_cast<size_t>(sourceWidth) * 4);
+        }
+        plan_ = std::move(plan);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    target_ = &target;
+    return true;
+}
+
+void MitchellResampler::push(const uint8_t* row) {
+    if (plan_ == nullptr || received_ >= sourceHeight_) {
+        return;
+    }
+    const int32_t y = received_++;
+    Plan& plan = *plan_;
+    if (!plan.rows.wanted(y)) {
+        return;
+    }
+    RasterImage& target = *target_;
+    const size_t taps = plan.down.taps;
+    if (plan.horizontalFirst) {
+        // Each source row resampled once into the ring; each target row mixed from the ring.
+        resampleRow(row, plan.across, plan.rows.slot(y));
+        const size_t bytes = static_cast<size_t>(target.width) * 4;
+        plan.rows.complete(y, [&](size_t at, const uint8_t* const* rows, int32_t count) {
+            mixRows(rows, &plan.down.weights[at * taps], count, bytes,
+                    target.row(static_cast<int>(at)));
+        });
+        return;
+    }
+    // Each target row mixed into one intermediate row of the source's width, then resampled.
+    const size_t bytes = static_cast<size_t>(sourceWidth_) * 4;
+    std::memcpy(plan.rows.slot(y), row, bytes);
+    plan.rows.complete(y, [&](size_t at, const uint8_t* const* rows, int32_t count) {
+        mixRows(rows, &plan.down.weights[at * taps], count, bytes, plan.intermediate.data());
+        resampleRow(plan.intermediate.data(), plan.across, target.row(static_cast<int>(at)));
+    });
+}
 
 std::unique_ptr<RasterImage> resampleMitchell(const RasterImage& source, int width, int height) {
     if (source.depth != 32) {
@@ -232,20 +263,12 @@ std::unique_ptr<RasterImage> resampleMitchell(const RasterImage& source, int wid
     if (target == nullptr) {
         return nullptr;
     }
-    try {
-        const PassWeights across = passWeights(source.width, width);
-        const PassWeights down = passWeights(source.height, height);
-        // The intermediate is the smaller of width x source height (horizontal pass first) and
-        // source width x height; a tie runs the horizontal pass first.
-        const int64_t horizontalFirst = int64_t{width} * source.height;
-        const int64_t verticalFirst = int64_t{source.width} * height;
-        if (horizontalFirst <= verticalFirst) {
-            resampleThenMix(source, *target, across, down);
-        } else {
-            mixThenResample(source, *target, across, down);
-        }
-    } catch (const std::bad_alloc&) {
+    MitchellResampler resampler;
+    if (!resampler.start(source.width, source.height, *target)) {
         return nullptr;
+    }
+    for (int y = 0; y < source.height; ++y) {
+        resampler.push(source.row(y));
     }
     return target;
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "images/image_sources.h"
 #include "raster/raster.h"
@@ -162,6 +165,39 @@ TEST_F(FitTest, WholeDesktopPictureCropsWithTheFullDistortion) {
     for (int y = 1; y < 9; ++y) {
         EXPECT_TRUE(rowIs(y, 0, 20, kBlue)) << y;
     }
+}
+
+TEST_F(FitTest, APhotoCutShortIsMissingAndLeavesTheCanvasAlone) {
+    // A photo whose data ends early is reported missing and nothing of it shows, as when
+    // photos were decoded whole before anything was drawn (the raster tests cut files whose
+    // rows have already reached the resamplers).
+    useMonitors({{0, 0, 10, 10, 24}});
+    const std::string path = photo(20, 40, [](int) { return kGreen; });
+    const std::optional<std::string> bytes = os.readFile(path, 1 << 20);
+    ASSERT_TRUE(bytes.has_value());
+    const std::string cut = os.root + "cut.bmp";
+    std::ofstream(cut, std::ios::binary) << bytes->substr(0, bytes->size() / 2);
+    run("load " + cut);
+    ASSERT_EQ(os.messageBoxes.size(), 1u);
+    EXPECT_EQ(os.messageBoxes[0].text, "Missing image file\r\n\r\n" + cut);
+    for (int y = 0; y < 10; ++y) {
+        EXPECT_TRUE(rowIs(y, 0, 10, kStart)) << y;
+    }
+}
+
+TEST_F(FitTest, EachMonitorGetsItsOwnPartFromOneDecode) {
+    // Two monitors of different shapes each take their own crop of one photo: the wide one
+    // the middle rows, the tall one the middle columns.
+    useMonitors({{0, 0, 20, 10, 24}, {20, 0, 10, 20, 24}});
+    // The wide one keeps rows 9 to 30, the tall one halves all 40.
+    const std::string path = photo(40, 40, [](int y) { return y < 8 || y >= 32 ? kRed : kBlue; });
+    run("monitor all load " + path);
+    for (int y = 0; y < 10; ++y) {
+        EXPECT_TRUE(rowIs(y, 0, 20, kBlue)) << y;
+    }
+    EXPECT_TRUE(rowIs(0, 20, 10, kRed));
+    EXPECT_TRUE(rowIs(10, 20, 10, kBlue));
+    EXPECT_TRUE(rowIs(19, 20, 10, kRed));
 }
 
 }  // namespace

@@ -95,6 +95,8 @@ class FakePlatform : public platform::System,
     std::map<platform::FontId, FakeFont> fonts;
     platform::FontId nextFont = 1;
     int dpiY = 96;
+    // Whether the stretch is the row-fed area resample (a system stretch needs whole images).
+    bool halftoneByArea = true;
     int glyphInset = 1;
     uint8_t glyphCoverage[3] = {255, 128, 64};
     std::vector<platform::FontRequest> fontRequests;  // every createFont, in order
@@ -172,6 +174,7 @@ class FakePlatform : public platform::System,
     platform::Event waitEvent(uint32_t timeoutMs) override;
     void stretchHalftone(const platform::PixelView& source,
                          const platform::MutablePixelView& target) override;
+    bool halftoneIsAreaResample() override { return halftoneByArea; }
     int displayDpiY() override { return dpiY; }
     platform::FontId createFont(const platform::FontRequest& request) override;
     void destroyFont(platform::FontId font) override { fonts.erase(font); }

@@ -157,6 +157,7 @@ class PosixDrawing final : public Drawing {
     explicit PosixDrawing(Shared& shared) : shared_(shared) {}
 
     void stretchHalftone(const PixelView& source, const MutablePixelView& target) override;
+    bool halftoneIsAreaResample() override { return true; }
     int displayDpiY() override;
     FontId createFont(const FontRequest& request) override;
     void destroyFont(FontId font) override;

@@ -11,6 +11,8 @@
 // [X] stretchHalftone: StretchBlt in HALFTONE mode between two DIB sections, a row copy at the
 //     same size; the portable area resample where a probe finds that the system's halftone does
 //     not average when it shrinks (Wine's interpolates between neighbours) or GDI cannot take them
+// [X] halftoneIsAreaResample: where the probe chose the portable resample, so photographs are
+//     fitted a row at a time there; the system's stretch takes each part whole
 // [ ] Text reaching more than 2^27 pixels past the buffer's left edge (beyond GDI's coordinate
 //     range) may not be drawn
 #include <windows.h>

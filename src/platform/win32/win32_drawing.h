@@ -25,6 +25,7 @@ class Win32Drawing final : public Drawing {
     Win32Drawing& operator=(const Win32Drawing&) = delete;
 
     void stretchHalftone(const PixelView& source, const MutablePixelView& target) override;
+    bool halftoneIsAreaResample() override { return !systemHalftoneAverages(); }
     int displayDpiY() override;
     FontId createFont(const FontRequest& request) override;
     void destroyFont(FontId font) override;
