@@ -199,6 +199,8 @@ TEST_F(FileFaultsTest, VanishedFoldersAreMadeAgainAndAnUnwritableOneIsNamed) {
     setEnv("XDG_CONFIG_HOME", (dir / "locked" / "config").string());
     const std::string err = run({"red", "keep"});
     EXPECT_EQ(count(err, "could not write the wallpaper bitmap"), 1u) << err;
+    EXPECT_EQ(count(err, "cannot write " + (dir / "locked").string() + "/drape.bmp: "), 1u)
+        << err;
     EXPECT_EQ(count(err, "cannot save the registry hive " + (dir / "locked").string() +
                              "/config/drape/registry.reg: cannot create "),
               1u)
@@ -215,6 +217,8 @@ TEST_F(FileFaultsTest, AFullFileSystemKeepsThePreviousFilesWhole) {
     setEnv("DRAPE_MONITORS", "1920x1080@0,0");
     std::string err = run({"red", "keep"});
     EXPECT_EQ(count(err, "could not write the wallpaper bitmap"), 1u) << err;
+    // The reason comes with it, once.
+    EXPECT_EQ(count(err, ": No space left on device"), 1u) << err;
     EXPECT_TRUE(temporariesIn(dir / "full").empty());
     EXPECT_FALSE(fs::exists(dir / "full" / "drape.bmp"));
 

@@ -144,8 +144,9 @@ std::string sizeText(size_t bytes) {
 // previous file as it was.
 class BufferedOutputFile final : public OutputFile {
   public:
-    BufferedOutputFile(int fd, std::string temporaryPath, std::string target)
-        : fd_(fd),
+    BufferedOutputFile(int fd, std::string temporaryPath, std::string target, Shared& shared)
+        : shared_(shared),
+          fd_(fd),
           temporaryPath_(std::move(temporaryPath)),
           target_(std::move(target)),
           buffer_(std::make_unique_for_overwrite<uint8_t[]>(kBufferSize)) {}
@@ -169,6 +170,9 @@ class BufferedOutputFile final : public OutputFile {
             }
             if (size >= kBufferSize) {
                 failed_ = !writeAll(fd_, bytes, size);
+                if (failed_) {
+                    tellWhy();
+                }
                 return !failed_;
             }
         }
@@ -182,11 +186,16 @@ class BufferedOutputFile final : public OutputFile {
             return false;
         }
         // The picture may show the host, its address and the user: for the user's eyes only.
+        const bool wasFailed = failed_;
         bool ok = flush() && fchmod(fd_, 0600) == 0;
         ok = ::close(fd_) == 0 && ok;
         fd_ = -1;
         ok = ok && rename(temporaryPath_.c_str(), target_.c_str()) == 0;
         if (!ok) {
+            // A write that failed before has said why already.
+            if (!wasFailed && !toldWhy_) {
+                tellWhy();
+            }
             unlink(temporaryPath_.c_str());
         }
         return ok;
@@ -196,11 +205,22 @@ class BufferedOutputFile final : public OutputFile {
     bool flush() {
         if (!failed_ && used_ > 0) {
             failed_ = !writeAll(fd_, buffer_.get(), used_);
+            if (failed_) {
+                tellWhy();
+            }
         }
         used_ = 0;
         return !failed_;
     }
 
+    // Disk full, quota, an I/O error: the caller's message says what failed, this line why.
+    void tellWhy() {
+        toldWhy_ = true;
+        shared_.report("cannot write " + target_ + ": " + std::strerror(errno));
+    }
+
+    Shared& shared_;
+    bool toldWhy_ = false;
     int fd_;
     std::string temporaryPath_;
     std::string target_;
@@ -373,16 +393,24 @@ std::optional<std::string> PosixSystem::readFile(const std::string& path, size_t
 std::unique_ptr<OutputFile> PosixSystem::createFile(const std::string& path) {
     // A folder or an unwritable place fails here, before anything is written.
     const std::string target = writeTarget(path);
+    if (target.empty()) {
+        shared_.report("cannot write " + path + ": " + std::strerror(errno));
+        return nullptr;
+    }
     struct stat info {};
-    if (target.empty() || (stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode))) {
+    if (stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        shared_.report("cannot write " + path + ": " +
+                       (S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file"));
         return nullptr;
     }
     std::string temporaryPath;
     const int fd = createTemporaryBeside(target, temporaryPath);
     if (fd < 0) {
+        // Read-only, no permission, a missing folder: said here, where errno still knows.
+        shared_.report("cannot write " + path + ": " + std::strerror(errno));
         return nullptr;
     }
-    return std::make_unique<BufferedOutputFile>(fd, std::move(temporaryPath), target);
+    return std::make_unique<BufferedOutputFile>(fd, std::move(temporaryPath), target, shared_);
 }
 
 bool PosixSystem::copyFile(const std::string& from, const std::string& to) {
