@@ -199,8 +199,7 @@ TEST_F(FileFaultsTest, VanishedFoldersAreMadeAgainAndAnUnwritableOneIsNamed) {
     setEnv("XDG_CONFIG_HOME", (dir / "locked" / "config").string());
     const std::string err = run({"red", "keep"});
     EXPECT_EQ(count(err, "could not write the wallpaper bitmap"), 1u) << err;
-    EXPECT_EQ(count(err, "cannot write " + (dir / "locked").string() + "/drape.bmp: "), 1u)
-        << err;
+    EXPECT_EQ(count(err, "cannot write " + (dir / "locked").string() + "/drape.bmp: "), 1u) << err;
     EXPECT_EQ(count(err, "cannot save the registry hive " + (dir / "locked").string() +
                              "/config/drape/registry.reg: cannot create "),
               1u)
