@@ -135,9 +135,11 @@ const KeywordRow98* findKeyword98(std::string_view keyword) {
 
 void reject98(const std::string& word) {
     if (!settings98().silent) {
-        platform::currentNarrow().messageBox(
-            kProductTitle98, std::string(kUnrecognizedMessage98) + "\r\n\r\n" + word,
-            platform::kMbOk);
+        // A word of megabytes is shown by its start, counted in characters.
+        platform::Narrow& narrow = platform::currentNarrow();
+        const std::string shown = narrow.fromUtf8(MessageExcerpt(narrow.toUtf8(word)));
+        narrow.messageBox(kProductTitle98, std::string(kUnrecognizedMessage98) + "\r\n\r\n" + shown,
+                          platform::kMbOk);
     }
 }
 

@@ -95,6 +95,15 @@ TEST_F(Drape98Test, UnknownWordsAreReportedAndSkippedUnlessSilent) {
     EXPECT_EQ(os.messageBoxes[1].text, "Unrecognized command: \r\n\r\n");
     EXPECT_EQ(installed()->at(0, 0), kBlue);
 
+    // A huge word is shown by its first 200 characters.
+    os.messageBoxes.clear();
+    run({std::string(100000, 'w')});
+    ASSERT_EQ(os.messageBoxes.size(), 1u);
+    EXPECT_EQ(os.messageBoxes[0].text.rfind(
+                  "Unrecognized command: \r\n\r\n" + std::string(200, 'w') + "\xe2\x80\xa6", 0),
+              0u);
+    EXPECT_LT(os.messageBoxes[0].text.size(), 300u);
+
     os.messageBoxes.clear();
     run({"silent", "red", "xyz", "orange", "solid", "blue"});
     EXPECT_TRUE(os.messageBoxes.empty());
