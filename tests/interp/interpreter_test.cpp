@@ -333,6 +333,14 @@ TEST_F(InterpreterTest, NoMonitorsGiveNoCanvasAndNoCrash) {
     EXPECT_FALSE(os.hasValue("Control Panel\\Desktop", "TileWallPaper"));
 }
 
+TEST_F(InterpreterTest, ABitmapThatCannotBeWrittenIsNotInstalledAndSaysSo) {
+    const std::string nowhere = os.root + "/no such folder/x.bmp";
+    run("red save \"" + nowhere + "\"");
+    EXPECT_TRUE(os.wallpaperCalls.empty());
+    EXPECT_EQ(os.errors, (std::vector<std::string>{"could not write the wallpaper bitmap \"" +
+                                                   nowhere + "\": the file could not be written"}));
+}
+
 TEST_F(InterpreterTest, ACanvasThatCannotBeMadeInstallsNothingAndSaysWhy) {
     // Wider than a bitmap can be: the canvas is refused as a failed allocation would be.
     useMonitors({{0, 0, 20000, 100, 24}, {20000, 0, 20000, 100, 24}});
