@@ -177,17 +177,7 @@ void Interpret() {
         return;
     }
 
-    const DesktopRect& bounds = state().monitors.bounds;
-    const int32_t red = UniformInRange(64, 128);
-    const int32_t green = UniformInRange(64, 128);
-    const int32_t blue = UniformInRange(64, 128);
-    if (raster::newImage(
-            raster::kCanvasImage, bounds.width, bounds.height, 24,
-            raster::makeColour(static_cast<uint32_t>(red), static_cast<uint32_t>(green),
-                               static_cast<uint32_t>(blue))) == nullptr) {
-        // Nothing painted is nothing to install: the desktop keeps the picture it has.
-        platform::current().reportError(CanvasProblem(bounds.width, bounds.height) +
-                                        "; the wallpaper stays as it is");
+    if (!NewMutedCanvas()) {
         return;
     }
 

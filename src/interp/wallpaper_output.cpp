@@ -85,6 +85,22 @@ std::string WriteWallpaperBitmap(const std::string& path) {
     return written != 0 ? std::string() : "the file could not be written";
 }
 
+bool NewMutedCanvas() {
+    const DesktopRect& bounds = state().monitors.bounds;
+    const auto channel = [] { return static_cast<uint32_t>(UniformInRange(64, 128)); };
+    const uint32_t red = channel();
+    const uint32_t green = channel();
+    const uint32_t blue = channel();
+    if (raster::newImage(raster::kCanvasImage, bounds.width, bounds.height, 24,
+                         raster::makeColour(red, green, blue)) == nullptr) {
+        // Nothing painted is nothing to install: the desktop keeps the picture it has.
+        platform::current().reportError(CanvasProblem(bounds.width, bounds.height) +
+                                        "; the wallpaper stays as it is");
+        return false;
+    }
+    return true;
+}
+
 std::string CanvasProblem(int32_t width, int32_t height) {
     const std::string size = std::to_string(width) + " x " + std::to_string(height);
     if (width < 1 || height < 1) {
