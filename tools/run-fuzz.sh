@@ -4,7 +4,8 @@
 #   tools/run-fuzz.sh --smoke            each target 15 s, one after another (CI)
 #   tools/run-fuzz.sh --long [--jobs N]  each target 30 min, N at a time
 #   options: --seconds S (time per target), --runs N (stop a target after N executions),
-#            --no-build, and target names to run only those
+#            --max-len N (longest input tried; shorter inputs run faster), --no-build, and
+#            target names to run only those
 #
 # New inputs go to build/fuzz/corpus/<target> (the checked-in seeds stay as they are); a crash,
 # leak, time-out or broken check is kept in build/fuzz/findings and fails the run. The last
@@ -15,6 +16,7 @@ cd "$(dirname "$0")/.."
 seconds=15
 jobs=1
 runs=-1
+max_len=
 build=1
 targets=()
 while (($#)); do
@@ -24,6 +26,7 @@ while (($#)); do
         --seconds) seconds="$2"; shift ;;
         --jobs) jobs="$2"; shift ;;
         --runs) runs="$2"; shift ;;
+        --max-len) max_len="$2"; shift ;;
         --no-build) build=0 ;;
         -*) echo "run-fuzz.sh: unknown option $1" >&2; exit 2 ;;
         *) targets+=("$1") ;;
@@ -65,6 +68,7 @@ run_one() {
     local dict
     dict="$(dictionary "$target")"
     [[ -n "$dict" ]] && options+=(-dict="$dict")
+    [[ -n "$max_len" ]] && options+=(-max_len="$max_len")
     mkdir -p "$corpus"
     # The fake platform's files live in memory.
     if TMPDIR=/dev/shm ASAN_OPTIONS=detect_leaks=1 \

@@ -1,5 +1,7 @@
-// The readers of drape.cmd (both programs') and drape.lst.
+// The readers of drape.cmd (both programs') and drape.lst, and drape98's word list with its
+// presets.
 #include "drape98/run98.h"
+#include "drape98/settings98.h"
 #include "fuzz_support.h"
 #include "images/image_sources.h"
 #include "run/command_sources.h"
@@ -30,5 +32,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < words.size(); ++i) {
         DRAPE_FUZZ_CHECK(GetToken(command, static_cast<int32_t>(i + 1), true) == words[i]);
     }
+
+    // The presets take their argument with them into the words they become, and "delay" goes
+    // with its wait, so none of the three is left but as the last word. A delay costs the fake
+    // clock its length in steps, so long ones are skipped.
+    if (fuzz::waitsLongerThan(command, "delay", 60)) {
+        return 0;
+    }
+    TokenList& tokens = state98().tokens;
+    tokens.clear();
+    for (const std::string& word : words) {
+        tokens.append(word);
+    }
+    DRAPE_FUZZ_CHECK(ExpandPresets98());
+    const std::vector<std::string>& expanded = tokens.words();
+    for (size_t i = 0; i + 1 < expanded.size(); ++i) {
+        DRAPE_FUZZ_CHECK(expanded[i] != "mark" && expanded[i] != "basemark" &&
+                         expanded[i] != "delay");
+    }
+    // Walking the list visits every word once, in order, and stays on the last.
+    tokens.goToStart();
+    DRAPE_FUZZ_CHECK(tokens.current().empty());
+    size_t visited = 0;
+    while (tokens.next()) {
+        DRAPE_FUZZ_CHECK(visited < expanded.size() && tokens.current() == expanded[visited]);
+        ++visited;
+    }
+    DRAPE_FUZZ_CHECK(visited == expanded.size());
+    DRAPE_FUZZ_CHECK(expanded.empty() || tokens.current() == expanded.back());
     return 0;
 }
