@@ -26,10 +26,10 @@ std::unique_ptr<drape::raster::RasterImage> boundedMakeImage(int width, int heig
 namespace drape::fuzz {
 
 bool waitsLongerThan(std::string_view text, std::string_view word, int32_t limit) {
-    const int32_t count = CountTokens(text);
-    for (int32_t i = 1; i < count; ++i) {
-        if (GetToken(text, i, true) == word &&
-            std::abs(int64_t{ParseInteger(GetToken(text, i + 1, true))}) > limit) {
+    const std::vector<std::string_view> tokens = SplitTokens(text);
+    for (size_t i = 0; i + 1 < tokens.size(); ++i) {
+        if (TokenText(tokens[i], true) == word &&
+            std::abs(int64_t{ParseInteger(TokenText(tokens[i + 1], true))}) > limit) {
             return true;
         }
     }
