@@ -16,8 +16,7 @@ bool closedQuotes(std::string_view command) {
     if (std::count(command.begin(), command.end(), '"') % 2 != 0) {
         return false;
     }
-    for (int32_t i = 1, count = drape::CountTokens(command); i <= count; ++i) {
-        const std::string token = drape::GetToken(command, i, false);
+    for (const std::string_view token : drape::SplitTokens(command)) {
         if (token.front() == '"' && (token.size() < 2 || token.back() != '"')) {
             return false;
         }
@@ -57,10 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const auto back = commandLineFromExec(execFromCommandLine(command));
     DRAPE_FUZZ_CHECK(back.has_value());
-    const int32_t count = drape::CountTokens(command);
-    DRAPE_FUZZ_CHECK(drape::CountTokens(*back) == count);
-    for (int32_t i = 1; i <= count; ++i) {
-        DRAPE_FUZZ_CHECK(drape::GetToken(*back, i, true) == drape::GetToken(command, i, true));
+    const std::vector<std::string_view> words = drape::SplitTokens(command);
+    const std::vector<std::string_view> backWords = drape::SplitTokens(*back);
+    DRAPE_FUZZ_CHECK(backWords.size() == words.size());
+    for (size_t i = 0; i < words.size(); ++i) {
+        DRAPE_FUZZ_CHECK(drape::TokenText(backWords[i], true) == drape::TokenText(words[i], true));
     }
     desktopEntryValue(text, "Exec");
     return 0;

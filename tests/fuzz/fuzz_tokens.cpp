@@ -17,11 +17,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The tokens joined again with one blank read as the same tokens. Each look-up scans from
     // the start, so only the first ones are compared, to keep a long input fast.
     const int32_t compared = std::min(count, int32_t{64});
+    // The split the interpreters read from gives the look-up's tokens.
+    const std::vector<std::string_view> split = SplitTokens(text);
+    DRAPE_FUZZ_CHECK(split.size() == static_cast<size_t>(count));
+    DRAPE_FUZZ_CHECK(TokenAt(split, count + 1, true).empty());
     std::string rejoined;
     std::vector<std::string> unquoted;
     for (int32_t i = 1; i <= compared; ++i) {
         const std::string token = GetToken(text, i, false);
         DRAPE_FUZZ_CHECK(!token.empty());
+        DRAPE_FUZZ_CHECK(TokenAt(split, i, false) == token);
+        DRAPE_FUZZ_CHECK(TokenAt(split, i, true) == GetToken(text, i, true));
         rejoined += (i > 1 ? " " : "") + token;
         unquoted.push_back(GetToken(text, i, true));
     }
