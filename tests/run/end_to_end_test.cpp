@@ -12,19 +12,13 @@
 #include <string>
 
 #include "support/bmp_image.h"
+#include "support/drape_process.h"
 #include "support/require_installed.h"
 
 namespace drape::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
 
 class EndToEndTest : public ::testing::Test {
   protected:

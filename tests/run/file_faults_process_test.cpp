@@ -26,13 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
 size_t count(const std::string& text, const std::string& part) {
     size_t found = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {

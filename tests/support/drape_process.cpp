@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 namespace drape::test {
 
@@ -67,6 +70,13 @@ pid_t spawnDrape(const std::string& program, const std::vector<std::string>& wor
         return -1;
     }
     return pid;
+}
+
+std::string slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
 }
 
 }  // namespace drape::test

@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,5 +21,8 @@ std::string builtDrape98();
 // failure.
 pid_t spawnDrape(const std::string& program, const std::vector<std::string>& words,
                  std::vector<std::string> environment, const std::string& log);
+
+// The whole of a file the program wrote; empty when it cannot be read.
+std::string slurp(const std::filesystem::path& path);
 
 }  // namespace drape::test

@@ -40,13 +40,6 @@ inline constexpr auto kStartLimit = 10s;
 // resident check, and far more than a terminate datagram takes to arrive.
 inline constexpr auto kSurvival = 1500ms;
 
-inline std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
 // Replaces the file in one step, so that a reader never sees half of it.
 inline void replaceFile(const fs::path& path, const std::string& text) {
     const fs::path temporary = path.string() + ".new";
