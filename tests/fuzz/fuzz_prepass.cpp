@@ -8,14 +8,11 @@ using namespace drape;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::ByteReader input(data, size);
     fuzz::FakeRun run(input);
-    const std::string command = input.rest();
-    if (fuzz::namesOutsidePaths(command) || fuzz::waitsLongerThan(command, "delay", 60)) {
+    if (!fuzz::setCommandString(input.rest())) {
         return 0;
     }
-    Settings& s = settings();
-    s.commandString = command;
-    s.tokenCount = CountTokens(command);
     PrepareCommands();
+    const Settings& s = settings();
     DRAPE_FUZZ_CHECK(s.tokenCount == CountTokens(s.commandString));
     DRAPE_FUZZ_CHECK(TrimBlanks(s.commandString) == s.commandString);
     return 0;

@@ -36,6 +36,15 @@ bool waitsLongerThan(std::string_view text, std::string_view word, int32_t limit
     return false;
 }
 
+bool setCommandString(const std::string& command) {
+    if (namesOutsidePaths(command) || waitsLongerThan(command, "delay", 60)) {
+        return false;
+    }
+    settings().commandString = command;
+    settings().tokenCount = CountTokens(command);
+    return true;
+}
+
 void writeFile(test::FakePlatform& os, const std::string& path, std::string_view bytes) {
     const auto file = os.createFile(path);
     DRAPE_FUZZ_CHECK(file != nullptr && file->write(bytes.data(), bytes.size()) && file->close());

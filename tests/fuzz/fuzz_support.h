@@ -59,6 +59,10 @@ inline bool namesOutsidePaths(std::string_view text) {
     return text.find('/') != std::string_view::npos;
 }
 
+// Sets `command` as drape's command string, as the start-up reads it; false, setting nothing,
+// for a command the fake cannot run safely or quickly (a path, or a long delay).
+bool setCommandString(const std::string& command);
+
 // Writes a real file of the fake platform's folders.
 void writeFile(test::FakePlatform& os, const std::string& path, std::string_view bytes);
 
